@@ -1,0 +1,354 @@
+// Data files of the game: where they live, how each record is written and read back.
+#include "core/storage.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
+#include "core/json.h"
+#include "core/levels.h"
+
+namespace store {
+namespace {
+
+std::string envOr(const char* name, const std::string& fallback) {
+    const char* v = std::getenv(name);
+    return (v && *v) ? std::string(v) : fallback;
+}
+
+// Creates every directory along the path; failures show up later as a failed write.
+void ensureDir(const std::string& path) {
+    std::string acc;
+    auto makePrefix = [&] {
+        if (!acc.empty() && acc != ".") ::mkdir(acc.c_str(), 0755);
+    };
+    for (char c : path) {
+        if (c == '/' || c == '\\') makePrefix();
+        acc += c;
+    }
+    makePrefix();
+}
+
+std::string filePath(const std::string& name) {
+    return dataDir() + "/" + name;
+}
+
+json::Value readFile(const std::string& name) {
+    json::Value v;
+    if (!json::parseFile(filePath(name), &v)) return json::Value();
+    return v;
+}
+
+void writeFile(const std::string& name, const json::Value& value) {
+    ensureDir(dataDir());
+    if (!json::writeFileAtomic(filePath(name), value))
+        std::fprintf(stderr, "[store] konnte %s nicht schreiben\n", filePath(name).c_str());
+}
+
+void removeFile(const std::string& name) {
+    std::remove(filePath(name).c_str());
+}
+
+json::Value tubesToJson(const std::vector<std::vector<int>>& tubes) {
+    json::Array out;
+    for (const auto& tube : tubes) {
+        json::Array t;
+        for (int c : tube)
+            t.emplace_back(c);
+        out.emplace_back(std::move(t));
+    }
+    return json::Value(std::move(out));
+}
+
+std::vector<std::vector<int>> tubesFromJson(const json::Value& v) {
+    std::vector<std::vector<int>> tubes;
+    if (!v.isArray()) return tubes;
+    for (const auto& el : v.asArray()) {
+        std::vector<int> tube;
+        if (el.isArray())
+            for (const auto& c : el.asArray())
+                tube.push_back(c.asInt(0));
+        tubes.push_back(std::move(tube));
+    }
+    return tubes;
+}
+
+int64_t int64Of(const json::Value& v) {
+    return v.isNumber() ? json::truncToInt64(v.asNumber(0)) : 0;
+}
+
+double unitOf(const json::Value& v, double current) {
+    double d = v.asNumber(current);
+    return std::isnan(d) ? current : std::clamp(d, 0.0, 1.0);
+}
+
+}  // namespace
+
+// ---- Data directory and clock ----
+
+std::string dataDir() {
+    static const std::string dir = [] {
+        std::string home = envOr("HOME", ".");
+        return envOr("XDG_DATA_HOME", home + "/.local/share") + "/vantrelMarbles";
+    }();
+    return dir;
+}
+
+void ensureDataDirs() {
+    ensureDir(dataDir());
+}
+
+int64_t nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+// ---- Settings ----
+
+Settings loadSettings() {
+    Settings s;
+    json::Value doc = readFile("settings.json");
+    if (!doc.isObject()) return s;
+    if (doc["language"].isString()) s.language = doc["language"].asString();
+    s.soundOn = doc["soundOn"].asBool(s.soundOn);
+    s.musicVolume = unitOf(doc["musicVolume"], s.musicVolume);
+    s.sfxVolume = unitOf(doc["sfxVolume"], s.sfxVolume);
+    s.fullscreen = doc["fullscreen"].asBool(s.fullscreen);
+    s.maximized = doc["maximized"].asBool(s.maximized);
+    s.windowX = doc["windowX"].asInt(s.windowX);
+    s.windowY = doc["windowY"].asInt(s.windowY);
+    s.windowW = std::max(640, doc["windowW"].asInt(s.windowW));
+    s.windowH = std::max(480, doc["windowH"].asInt(s.windowH));
+    return s;
+}
+
+void saveSettings(const Settings& s) {
+    json::Object o;
+    o["fullscreen"] = s.fullscreen;
+    o["language"] = s.language;
+    o["maximized"] = s.maximized;
+    o["musicVolume"] = s.musicVolume;
+    o["sfxVolume"] = s.sfxVolume;
+    o["soundOn"] = s.soundOn;
+    o["windowH"] = s.windowH;
+    o["windowW"] = s.windowW;
+    o["windowX"] = s.windowX;
+    o["windowY"] = s.windowY;
+    writeFile("settings.json", json::Value(std::move(o)));
+}
+
+// ---- The game in progress ----
+
+SavedGame loadGame() {
+    SavedGame g;
+    json::Value doc = readFile("save.json");
+    if (!doc.isObject() || !doc["level"].isNumber()) return g;
+    g.level = doc["level"].asInt(0);
+    g.seed = doc["seed"].isNumber() ? json::truncToUint32(doc["seed"].asNumber(0)) : 0;
+    g.state.capacity = doc["capacity"].asInt(0);
+    g.state.tubes = tubesFromJson(doc["tubes"]);
+    if (g.state.tubes.empty() || g.state.capacity < 1) return g;
+    for (const auto& m : doc["history"].asArray())
+        g.history.push_back({m["from"].asInt(0), m["to"].asInt(0)});
+    g.moveCount = doc["moveCount"].asInt(static_cast<int>(g.history.size()));
+    g.elapsedMs = int64Of(doc["elapsedMs"]);
+    g.savedAt = int64Of(doc["savedAt"]);
+    g.valid = true;
+    return g;
+}
+
+void saveGame(const SavedGame& g) {
+    json::Object o;
+    json::Array history;
+    for (const auto& m : g.history) {
+        json::Object mo;
+        mo["from"] = m.from;
+        mo["to"] = m.to;
+        history.emplace_back(std::move(mo));
+    }
+    o["capacity"] = g.state.capacity;
+    o["elapsedMs"] = static_cast<long long>(g.elapsedMs);
+    o["history"] = std::move(history);
+    o["level"] = g.level;
+    o["moveCount"] = g.moveCount;
+    o["savedAt"] = static_cast<long long>(g.savedAt);
+    o["seed"] = static_cast<long long>(g.seed);
+    o["tubes"] = tubesToJson(g.state.tubes);
+    writeFile("save.json", json::Value(std::move(o)));
+}
+
+void clearGame() {
+    removeFile("save.json");
+}
+
+// ---- Solve history ----
+
+namespace {
+
+SolveEntry entryFrom(const json::Value& v) {
+    SolveEntry e;
+    e.id = v["id"].asString();
+    e.level = v["level"].asInt(0);
+    e.seed = v["seed"].isNumber() ? json::truncToUint32(v["seed"].asNumber(0)) : 0;
+    e.moves = v["moves"].asInt(0);
+    e.elapsedMs = int64Of(v["elapsedMs"]);
+    e.solvedAt = int64Of(v["solvedAt"]);
+    e.finalTubes = tubesFromJson(v["finalTubes"]);
+    e.capacity = v["capacity"].asInt(0);
+    e.stars = v["stars"].asInt(0);
+    if (e.stars < 1) e.stars = mar::computeStars(e.moves, mar::levelInfo(e.level).solutionLength);
+    return e;
+}
+
+json::Value entryTo(const SolveEntry& e) {
+    json::Object o;
+    o["capacity"] = e.capacity;
+    o["elapsedMs"] = static_cast<long long>(e.elapsedMs);
+    o["finalTubes"] = tubesToJson(e.finalTubes);
+    o["id"] = e.id;
+    o["level"] = e.level;
+    o["moves"] = e.moves;
+    o["seed"] = static_cast<long long>(e.seed);
+    o["solvedAt"] = static_cast<long long>(e.solvedAt);
+    o["stars"] = e.stars;
+    return json::Value(std::move(o));
+}
+
+bool isBetter(const SolveEntry& a, const SolveEntry& b) {
+    if (a.stars != b.stars) return a.stars > b.stars;
+    if (a.moves != b.moves) return a.moves < b.moves;
+    return a.elapsedMs < b.elapsedMs;
+}
+
+// One entry per level, the best; on a full tie the earlier one stays.
+std::vector<SolveEntry> normalize(const std::vector<SolveEntry>& list) {
+    std::vector<SolveEntry> kept;
+    for (const auto& e : list) {
+        auto it = std::find_if(kept.begin(), kept.end(),
+                               [&](const SolveEntry& k) { return k.level == e.level; });
+        if (it == kept.end())
+            kept.push_back(e);
+        else if (isBetter(e, *it))
+            *it = e;
+    }
+    std::stable_sort(kept.begin(), kept.end(),
+                     [](const SolveEntry& a, const SolveEntry& b) { return a.level < b.level; });
+    return kept;
+}
+
+void writeSolves(const std::vector<SolveEntry>& list) {
+    json::Array arr;
+    for (const auto& e : list)
+        arr.push_back(entryTo(e));
+    writeFile("solves.json", json::Value(std::move(arr)));
+}
+
+}  // namespace
+
+std::vector<SolveEntry> listSolves() {
+    json::Value doc = readFile("solves.json");
+    std::vector<SolveEntry> list;
+    for (const auto& el : doc.asArray())
+        list.push_back(entryFrom(el));
+    return normalize(list);
+}
+
+void recordSolve(const SolveEntry& entry) {
+    std::vector<SolveEntry> list = listSolves();
+    list.push_back(entry);
+    list = normalize(list);
+    if (list.size() > static_cast<size_t>(kMaxSolves)) list.resize(kMaxSolves);
+    writeSolves(list);
+}
+
+std::string newSolveId() {
+    static std::mt19937 gen{std::random_device("default")()};
+    std::uniform_int_distribution<int> dist(0, 999999);
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%lld_%d", static_cast<long long>(nowMs()), dist(gen));
+    return buf;
+}
+
+void clearAllSolves() {
+    removeFile("solves.json");
+}
+
+// ---- Bests and unlock progress ----
+
+namespace {
+
+json::Value progressDoc() {
+    return readFile("progress.json");
+}
+
+json::Object bestsOf(const json::Value& doc) {
+    return doc["bests"].asObject();
+}
+
+void writeProgressDoc(json::Object bests, int unlocked) {
+    json::Object o;
+    o["bests"] = json::Value(std::move(bests));
+    o["unlockedLevel"] = unlocked;
+    writeFile("progress.json", json::Value(std::move(o)));
+}
+
+}  // namespace
+
+LevelBest bestFor(int level) {
+    json::Value doc = progressDoc();
+    const json::Value& b = doc["bests"][std::to_string(level)];
+    LevelBest best;
+    if (!b.isObject()) return best;
+    best.stars = b["stars"].asInt(0);
+    best.moves = b["moves"].asInt(0);
+    best.elapsedMs = int64Of(b["elapsedMs"]);
+    return best;
+}
+
+LevelBest recordBest(int level, const LevelBest& attempt) {
+    json::Object bests = bestsOf(progressDoc());
+    LevelBest prev = bestFor(level);
+    LevelBest merged;
+    merged.stars = std::max(attempt.stars, prev.stars);
+    merged.moves = (prev.stars > 0 && prev.moves < attempt.moves) ? prev.moves : attempt.moves;
+    merged.elapsedMs =
+        prev.elapsedMs > 0 ? std::min(prev.elapsedMs, attempt.elapsedMs) : attempt.elapsedMs;
+    json::Object b;
+    b["elapsedMs"] = static_cast<long long>(merged.elapsedMs);
+    b["moves"] = merged.moves;
+    b["stars"] = merged.stars;
+    bests[std::to_string(level)] = json::Value(std::move(b));
+    writeProgressDoc(std::move(bests), unlockedLevel());
+    return merged;
+}
+
+int unlockedLevel() {
+    json::Value doc = progressDoc();
+    if (!doc.isObject()) return 1;
+    int n = doc["unlockedLevel"].asInt(1);
+    return n <= 0 ? 1 : n;
+}
+
+void setUnlockedLevel(int n) {
+    writeProgressDoc(bestsOf(progressDoc()), n <= 0 ? 1 : n);
+}
+
+int advanceUnlockedLevel(int to) {
+    int stored = unlockedLevel();
+    if (stored >= to) return stored;
+    setUnlockedLevel(to);
+    return to;
+}
+
+void resetProgress() {
+    writeProgressDoc(json::Object(), 1);
+    clearAllSolves();
+    clearGame();
+}
+
+}  // namespace store

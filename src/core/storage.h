@@ -1,0 +1,88 @@
+// The persistence layer: data directory, settings, saved game, solve history, bests, progress.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/state.h"
+
+namespace store {
+
+// ---- Data directory and clock ----
+std::string dataDir();
+void ensureDataDirs();
+int64_t nowMs();
+
+// ---- Settings ----
+constexpr int kNoPosition = -1000000;
+
+struct Settings {
+    std::string language;  // empty: follow the system language
+    bool soundOn = true;
+    double musicVolume = 0.25;
+    double sfxVolume = 1.0;
+    bool fullscreen = false;
+    bool maximized = false;
+    int windowW = 1100;
+    int windowH = 760;
+    int windowX = kNoPosition;
+    int windowY = kNoPosition;
+
+    bool hasPosition() const { return windowX != kNoPosition && windowY != kNoPosition; }
+};
+
+Settings loadSettings();
+void saveSettings(const Settings& s);
+
+// ---- The game in progress ----
+struct SavedGame {
+    bool valid = false;
+    int level = 0;
+    uint32_t seed = 0;
+    mar::GameState state;
+    std::vector<mar::Move> history;
+    int moveCount = 0;
+    int64_t elapsedMs = 0;
+    int64_t savedAt = 0;
+};
+
+SavedGame loadGame();
+void saveGame(const SavedGame& game);
+void clearGame();
+
+// ---- Solve history ----
+constexpr int kMaxSolves = 400;
+
+struct SolveEntry {
+    std::string id;
+    int level = 0;
+    uint32_t seed = 0;
+    int moves = 0;
+    int64_t elapsedMs = 0;
+    int64_t solvedAt = 0;
+    std::vector<std::vector<int>> finalTubes;
+    int capacity = 0;
+    int stars = 0;
+};
+
+std::vector<SolveEntry> listSolves();
+void recordSolve(const SolveEntry& entry);
+std::string newSolveId();
+void clearAllSolves();
+
+// ---- Bests and unlock progress ----
+struct LevelBest {
+    int stars = 0;
+    int moves = 0;
+    int64_t elapsedMs = 0;
+};
+
+LevelBest bestFor(int level);
+LevelBest recordBest(int level, const LevelBest& attempt);
+int unlockedLevel();
+void setUnlockedLevel(int n);
+int advanceUnlockedLevel(int to);
+void resetProgress();
+
+}  // namespace store

@@ -1,0 +1,346 @@
+// Program entry: options, window and renderer, and the one frame loop.
+#include <SDL.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "core/storage.h"
+#include "ui/app.h"
+
+namespace {
+
+constexpr const char* kTitle = "Vantrel's Marbles";
+constexpr const char* kVersion = VANTREL_VERSION;
+constexpr int kBuild = VANTREL_BUILD;
+
+volatile std::sig_atomic_t g_terminate = 0;
+
+// The first signal asks the loop to end and save; a second one means "now".
+void onTerminationSignal(int sig) {
+    if (g_terminate) _Exit(128 + sig);
+    g_terminate = 1;
+}
+
+double nowSeconds() {
+    using clock = std::chrono::steady_clock;
+    static const clock::time_point start = clock::now();
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(clock::now() - start).count() / 1e9;
+}
+
+// Returns true when the program should exit at once (after --version or --help).
+bool handleInfoOptions(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("%s %s (Build %d)\n", kTitle, kVersion, kBuild);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf(
+                "%s %s\n  --version    Version ausgeben\n  --fullscreen im Vollbild starten\n"
+                "  --windowed   im Fenster starten\n",
+                kTitle, kVersion);
+            return true;
+        }
+    }
+    return false;
+}
+
+void applyWindowModeOptions(int argc, char** argv, store::Settings& settings) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--fullscreen") == 0) settings.fullscreen = true;
+        if (std::strcmp(argv[i], "--windowed") == 0) settings.fullscreen = false;
+    }
+}
+
+void applyScreenOverride() {
+    const char* v = std::getenv("VANTREL_SCREEN");
+    if (!v) return;
+    std::string which = v;
+    ui::GameState s;
+    if (which == "ending") {
+        s.kind = ui::ScreenKind::Ending;
+        s.forcePerfect = 1;
+    } else if (which == "ending-normal") {
+        s.kind = ui::ScreenKind::Ending;
+        s.forcePerfect = 0;
+    } else if (which == "attract") {
+        s.kind = ui::ScreenKind::Attract;
+        s.runId = 12345;
+    } else if (which == "solved") {
+        s.kind = ui::ScreenKind::Solved;
+        s.level = 0;
+        s.moves = 3;
+        s.elapsedMs = 42000;
+    } else {
+        return;
+    }
+    ui::Game::instance()->resetTo(s);
+}
+
+// Fits the stored window into the usable display area; centred without a stored position.
+ui::WindowPlacement windowPlacement(const store::Settings& st) {
+    SDL_Rect b{0, 0, 0, 0};
+    if (SDL_GetDisplayUsableBounds(0, &b) != 0 || b.w <= 0) {
+        b = SDL_Rect{0, 0, 0, 0};
+        if (SDL_GetDisplayBounds(0, &b) != 0) b = SDL_Rect{0, 0, 0, 0};
+    }
+    return ui::placeWindow(st, ui::IntRect{b.x, b.y, b.w, b.h});
+}
+
+void printVideoLine(SDL_Renderer* ren) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(ren, &info) != 0) return;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    std::printf("[video] Treiber %s, Renderer %s%s%s\n", driver ? driver : "?",
+                info.name ? info.name : "?",
+                (info.flags & SDL_RENDERER_ACCELERATED) ? " (beschleunigt)" : " (Software!)",
+                (info.flags & SDL_RENDERER_PRESENTVSYNC) ? ", vsync" : ", ohne vsync");
+    std::fflush(stdout);
+}
+
+// Window events that change the remembered geometry; returns true when it changed.
+bool trackGeometry(const SDL_WindowEvent& ev, SDL_Window* win, store::Settings& st) {
+    ui::WindowChange change;
+    switch (ev.event) {
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            change = ui::WindowChange::Maximized;
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+            change = ui::WindowChange::Restored;
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            change = ui::WindowChange::Resized;
+            break;
+        case SDL_WINDOWEVENT_MOVED:
+            change = ui::WindowChange::Moved;
+            break;
+        default:
+            return false;
+    }
+    const Uint32 special = SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP |
+                           SDL_WINDOW_MAXIMIZED | SDL_WINDOW_MINIMIZED;
+    bool inSpecialState = (SDL_GetWindowFlags(win) & special) != 0;
+    return ui::noteWindowChange(st, change, ev.data1, ev.data2, inSpecialState);
+}
+
+// The full-window cairo layer and the streaming texture it is uploaded into.
+struct FrameLayer {
+    cairo_surface_t* surface = nullptr;
+    SDL_Texture* texture = nullptr;
+    int w = 0, h = 0;
+
+    void release() {
+        if (surface) cairo_surface_destroy(surface);
+        if (texture) SDL_DestroyTexture(texture);
+        surface = nullptr;
+        texture = nullptr;
+        w = h = 0;
+    }
+
+    void ensure(SDL_Renderer* ren, int pxW, int pxH) {
+        if (surface && w == pxW && h == pxH) return;
+        release();
+        surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pxW, pxH);
+        texture =
+            SDL_CreateTexture(ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, pxW, pxH);
+        w = pxW;
+        h = pxH;
+        if (!texture) return;
+        // cairo holds premultiplied alpha; blend it as such where the renderer allows.
+        SDL_BlendMode premultiplied = SDL_ComposeCustomBlendMode(
+            SDL_BLENDFACTOR_ONE, SDL_BLENDFACTOR_ONE_MINUS_SRC_ALPHA, SDL_BLENDOPERATION_ADD,
+            SDL_BLENDFACTOR_ONE, SDL_BLENDFACTOR_ONE_MINUS_SRC_ALPHA, SDL_BLENDOPERATION_ADD);
+        if (SDL_SetTextureBlendMode(texture, premultiplied) != 0)
+            SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
+    }
+};
+
+void fillInputState(ui::Input& in) {
+    int mx = 0, my = 0;
+    Uint32 buttons = SDL_GetMouseState(&mx, &my);
+    in.mouseX = mx;
+    in.mouseY = my;
+    in.mouseDown = (buttons & SDL_BUTTON_LMASK) != 0;
+    SDL_Keymod mod = SDL_GetModState();
+    in.ctrl = (mod & KMOD_CTRL) != 0;
+    in.shift = (mod & KMOD_SHIFT) != 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (handleInfoOptions(argc, argv)) return 0;
+
+    SDL_SetHint("SDL_NO_SIGNAL_HANDLERS", "1");
+    std::signal(SIGTERM, onTerminationSignal);
+    std::signal(SIGINT, onTerminationSignal);
+    std::signal(SIGHUP, onTerminationSignal);
+
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
+        return 1;
+    }
+    store::ensureDataDirs();
+    ui::Game* game = ui::Game::instance();
+    store::Settings& settings = game->settings();
+    applyWindowModeOptions(argc, argv, settings);
+    applyScreenOverride();
+
+    ui::WindowPlacement place = windowPlacement(settings);
+    int posX = place.centred ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : place.x;
+    int posY = place.centred ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : place.y;
+    SDL_Window* win =
+        SDL_CreateWindow(kTitle, posX, posY, place.w, place.h,
+                         SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (!win) {
+        std::fprintf(stderr, "SDL_CreateWindow: %s\n", SDL_GetError());
+        return 1;
+    }
+    SDL_SetWindowMinimumSize(win, 640, 480);
+    if (settings.maximized) SDL_MaximizeWindow(win);
+    if (settings.fullscreen) SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP);
+
+    SDL_SetHint("SDL_RENDER_SCALE_QUALITY", "linear");
+    SDL_Renderer* ren =
+        SDL_CreateRenderer(win, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!ren) ren = SDL_CreateRenderer(win, -1, SDL_RENDERER_SOFTWARE);
+    if (!ren) {
+        std::fprintf(stderr, "SDL_CreateRenderer: %s\n", SDL_GetError());
+        return 1;
+    }
+    printVideoLine(ren);
+
+    FrameLayer layer;
+    ui::Ctx ctx;
+    double lastT = nowSeconds();
+    bool wasFullscreen = settings.fullscreen;
+    bool geometryDirty = false;
+    double lastGeometrySave = 0;
+    const bool statsOn = std::getenv("VANTREL_STATS") != nullptr;
+    int statFrames = 0;
+    double statDraw = 0, statPresent = 0, statLast = nowSeconds();
+    bool running = true;
+
+    while (running) {
+        ctx.in = ui::Input{};
+        ctx.clickUsed = false;
+
+        SDL_Event ev;
+        while (SDL_PollEvent(&ev)) {
+            switch (ev.type) {
+                case SDL_QUIT:
+                    running = false;
+                    break;
+                case SDL_KEYDOWN: {
+                    SDL_Keycode key = ev.key.keysym.sym;
+                    if (key == SDLK_F11) {
+                        settings.fullscreen = !settings.fullscreen;
+                        game->persistSettings();
+                    } else if (key == SDLK_q && (ev.key.keysym.mod & KMOD_CTRL)) {
+                        running = false;
+                    } else {
+                        ctx.in.keys.push_back(key);
+                    }
+                    break;
+                }
+                case SDL_MOUSEBUTTONDOWN:
+                    if (ev.button.button == SDL_BUTTON_LEFT) ctx.in.pressed = true;
+                    if (ev.button.button == SDL_BUTTON_RIGHT) ctx.in.rightPressed = true;
+                    break;
+                case SDL_MOUSEBUTTONUP:
+                    if (ev.button.button == SDL_BUTTON_LEFT) ctx.in.released = true;
+                    break;
+                case SDL_MOUSEWHEEL:
+                    ctx.in.wheel += ev.wheel.y;
+                    break;
+                case SDL_WINDOWEVENT:
+                    if (trackGeometry(ev.window, win, settings)) geometryDirty = true;
+                    break;
+                default:
+                    break;
+            }
+        }
+
+        if (settings.fullscreen != wasFullscreen) {
+            SDL_SetWindowFullscreen(win, settings.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+            wasFullscreen = settings.fullscreen;
+        }
+        fillInputState(ctx.in);
+
+        int pxW = 0, pxH = 0;
+        SDL_GetRendererOutputSize(ren, &pxW, &pxH);
+        if (pxW <= 0 || pxH <= 0) continue;
+        int winW = 0, winH = 0;
+        SDL_GetWindowSize(win, &winW, &winH);
+        double scale = (pxW > 0 && winW > 0) ? static_cast<double>(pxW) / winW : 1.0;
+
+        layer.ensure(ren, pxW, pxH);
+        cairo_t* cr = cairo_create(layer.surface);
+        cairo_save(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+        cairo_paint(cr);
+        cairo_restore(cr);
+        cairo_scale(cr, scale, scale);
+        ctx.cr = cr;
+        ctx.w = pxW / scale;
+        ctx.h = pxH / scale;
+
+        double t = nowSeconds();
+        ctx.t = t;
+        ctx.dt = std::min(t - lastT, 0.1);
+        lastT = t;
+
+        double drawStart = nowSeconds();
+        SDL_SetRenderDrawColor(ren, 0, 0, 0, 255);
+        SDL_RenderClear(ren);
+        game->update(ctx);
+        cairo_destroy(cr);
+        ctx.cr = nullptr;
+        cairo_surface_flush(layer.surface);
+        double drawEnd = nowSeconds();
+
+        if (layer.texture) {
+            SDL_UpdateTexture(layer.texture, nullptr, cairo_image_surface_get_data(layer.surface),
+                              cairo_image_surface_get_stride(layer.surface));
+            SDL_RenderCopy(ren, layer.texture, nullptr, nullptr);
+        }
+        SDL_RenderPresent(ren);
+        double presentEnd = nowSeconds();
+
+        if (statsOn) {
+            ++statFrames;
+            statDraw += drawEnd - drawStart;
+            statPresent += presentEnd - drawEnd;
+            if (presentEnd - statLast >= 1.0) {
+                // Texture copies and the per-painter profile join once the texture cache exists.
+                std::fprintf(
+                    stderr, "[stats] %3d fps   CPU %5.1f ms   GPU %5.1f ms   %d Kopien  %dx%d %s\n",
+                    statFrames, 1000 * statDraw / statFrames, 1000 * statPresent / statFrames, 0,
+                    pxW, pxH, "");
+                statFrames = 0;
+                statDraw = statPresent = 0;
+                statLast = presentEnd;
+            }
+        }
+
+        if (geometryDirty && t - lastGeometrySave > 2.0) {
+            game->persistSettings();
+            geometryDirty = false;
+            lastGeometrySave = t;
+        }
+        if (ctx.quitRequested || g_terminate) running = false;
+    }
+
+    game->persistSettings();
+    layer.release();
+    SDL_DestroyRenderer(ren);
+    SDL_DestroyWindow(win);
+    SDL_Quit();
+    return 0;
+}

@@ -1,0 +1,139 @@
+// Types every screen shares, and the screen stack that owns the one live screen.
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/storage.h"
+
+namespace ui {
+
+struct Rect {
+    double x = 0, y = 0, w = 0, h = 0;
+
+    bool contains(double px, double py) const {
+        return x <= px && px < x + w && y <= py && py < y + h;
+    }
+    double right() const { return x + w; }
+    double bottom() const { return y + h; }
+    double cx() const { return x + w / 2; }
+    double cy() const { return y + h / 2; }
+    Rect inset(double d) const { return {x + d, y + d, w - 2 * d, h - 2 * d}; }
+};
+
+// One frame's input, gathered by the main loop.
+struct Input {
+    double mouseX = 0, mouseY = 0;
+    bool mouseDown = false;
+    bool pressed = false;
+    bool released = false;
+    bool rightPressed = false;
+    double wheel = 0;
+    std::vector<int> keys;  // SDL keycodes, in arrival order
+    bool ctrl = false, shift = false;
+
+    bool hasKey(int k) const;
+    // Anything that counts as the player acting; movement and releases do not.
+    bool any() const { return pressed || rightPressed || !keys.empty() || wheel != 0; }
+};
+
+// The per-frame context handed to the live screen.
+struct Ctx {
+    cairo_t* cr = nullptr;  // already scaled to logical units
+    double w = 0, h = 0;
+    double t = 0;   // seconds since start-up
+    double dt = 0;  // seconds since the previous frame, at most 0.1
+    Input in;
+    bool quitRequested = false;
+    bool clickUsed = false;
+
+    // The first element asked takes the frame's click; later ones see nothing.
+    bool takeClick(const Rect& r);
+    bool takeRightClick(const Rect& r);
+    bool hover(const Rect& r) const { return r.contains(in.mouseX, in.mouseY); }
+    bool landscape() const { return w > h; }
+};
+
+enum class ScreenKind {
+    Splash = 0,
+    Menu = 1,
+    LevelSelect = 2,
+    Playing = 3,
+    Solved = 4,
+    Ending = 5,
+    Gallery = 6,
+    Settings = 7,
+    About = 8,
+    Licenses = 9,
+    Attract = 10,
+};
+
+// A navigation record: enough to build its screen afresh.
+struct GameState {
+    ScreenKind kind = ScreenKind::Splash;
+    int level = 0;
+    uint32_t seed = 0;
+    int moves = 0;
+    int64_t elapsedMs = 0;
+    int forcePerfect = -1;
+    uint32_t runId = 0;
+};
+
+// ---- Window geometry (pure, so the rules can be tested without a display) ----
+
+struct IntRect {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+struct WindowPlacement {
+    int x = 0, y = 0, w = 0, h = 0;
+    bool centred = true;  // no stored position: let the system centre the window
+};
+
+// Fits the stored window into the usable display bounds (w or h <= 0: bounds unknown).
+WindowPlacement placeWindow(const store::Settings& s, const IntRect& bounds);
+
+enum class WindowChange { Moved, Resized, Maximized, Restored };
+
+// Notes a window change in the settings; `special` is true while the window is full screen,
+// maximised or minimised, whose geometry must not replace the remembered windowed one.
+// Returns whether anything was noted.
+bool noteWindowChange(store::Settings& s, WindowChange change, int a, int b, bool special);
+
+class Screen {
+  public:
+    virtual ~Screen() = default;
+    virtual void update(Ctx& ctx) = 0;
+};
+
+class Game {
+  public:
+    static Game* instance();
+
+    // Requests are only noted; the last one of a frame is carried out after the screen's update.
+    void push(const GameState& s);
+    void pop();
+    void replace(const GameState& s);
+    void resetTo(const GameState& s);
+
+    void update(Ctx& ctx);
+    store::Settings& settings();
+    void persistSettings();
+
+    const GameState& top() const { return stack_.back(); }
+    int depth() const { return static_cast<int>(stack_.size()); }
+
+  private:
+    Game();
+    void ensureScreen();
+
+    std::vector<GameState> stack_;
+    std::unique_ptr<Screen> screen_;
+    int builtSerial_ = -1;
+    int serial_ = 0;
+};
+
+}  // namespace ui

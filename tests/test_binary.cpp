@@ -1,0 +1,96 @@
+// The real game binary run as a process: options, signals and the saved window mode.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include "test_support.h"
+
+using namespace testsupport;
+
+namespace {
+
+const std::vector<std::string> kHeadless = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"};
+
+std::string settingsText() {
+    return readText(dataDir() + "/settings.json");
+}
+
+}  // namespace
+
+TEST(Binary, VersionAndHelpPrintAndExitBeforeAnythingStarts) {
+    // An impossible video driver proves that no window is attempted.
+    std::vector<std::string> noVideo = {"SDL_VIDEODRIVER=none-such"};
+    ProcessResult v = runProcess({VANTREL_BINARY, "--windowed", "--version", "--help"}, noVideo);
+    EXPECT_EQ(v.exitCode, 0);
+    EXPECT_EQ(v.out, "Vantrel's Marbles 1.1.0 (Build 1129)\n");
+    EXPECT_EQ(v.err, "");
+
+    ProcessResult h = runProcess({VANTREL_BINARY, "--help", "--version"}, noVideo);
+    EXPECT_EQ(h.exitCode, 0);
+    EXPECT_EQ(h.out,
+              "Vantrel's Marbles 1.1.0\n  --version    Version ausgeben\n"
+              "  --fullscreen im Vollbild starten\n  --windowed   im Fenster starten\n");
+    EXPECT_FALSE(fileExists(dataDir() + "/settings.json"));
+}
+
+TEST(Binary, AFirstSigintEndsTheGameGracefullyAndSavesTheSettings) {
+    wipeDataDir();
+    Child c = startProcess({VANTREL_BINARY}, kHeadless);
+    ASSERT_TRUE(waitForOutput(c, "[video] Treiber offscreen, Renderer ")) << readText(c.errPath);
+    kill(c.pid, SIGINT);
+    ProcessResult r = finishProcess(c);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(settingsText().find("\"fullscreen\":false"), std::string::npos) << settingsText();
+}
+
+TEST(Binary, ASecondTerminationSignalExitsAtOnceWith128PlusItsNumber) {
+    wipeDataDir();
+    Child c = startProcess({VANTREL_BINARY}, kHeadless);
+    ASSERT_TRUE(waitForOutput(c, "[video]"));
+    // Two pending SIGINTs would merge into one, so a SIGHUP goes first; while the process is
+    // stopped both wait, and on resumption the lower-numbered SIGHUP is delivered first.
+    kill(c.pid, SIGSTOP);
+    kill(c.pid, SIGHUP);
+    kill(c.pid, SIGINT);
+    kill(c.pid, SIGCONT);
+    ProcessResult r = finishProcess(c);
+    EXPECT_EQ(r.exitCode, 130);
+    EXPECT_FALSE(fileExists(dataDir() + "/settings.json")) << "nothing is saved on the way out";
+}
+
+TEST(Binary, TheLastWindowModeOptionWinsAndIsSavedAtExit) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* want;
+    };
+    const Case cases[] = {{{"--fullscreen", "--windowed"}, "\"fullscreen\":false"},
+                          {{"--windowed", "--fullscreen"}, "\"fullscreen\":true"}};
+    for (const auto& cs : cases) {
+        wipeDataDir();
+        std::vector<std::string> argv = {VANTREL_BINARY};
+        argv.insert(argv.end(), cs.args.begin(), cs.args.end());
+        Child c = startProcess(argv, kHeadless);
+        ASSERT_TRUE(waitForOutput(c, "[video]"));
+        kill(c.pid, SIGTERM);
+        ProcessResult r = finishProcess(c);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_NE(settingsText().find(cs.want), std::string::npos) << settingsText();
+    }
+}
+
+TEST(Binary, StatisticsArePrintedOncePerSecondWhenAsked) {
+    wipeDataDir();
+    std::vector<std::string> env = kHeadless;
+    env.push_back("VANTREL_STATS=");
+    Child c = startProcess({VANTREL_BINARY}, env);
+    ASSERT_TRUE(waitForOutput(c, "[video]"));
+    bool seen = false;
+    for (int i = 0; i < 150 && !seen; ++i) {
+        seen = readText(c.errPath).find("[stats] ") != std::string::npos;
+        if (!seen) usleep(20000);
+    }
+    kill(c.pid, SIGINT);
+    ProcessResult r = finishProcess(c);
+    EXPECT_TRUE(seen) << r.err;
+    EXPECT_NE(r.err.find(" fps   CPU "), std::string::npos);
+}

@@ -11,6 +11,8 @@
 #include <string>
 
 #include "core/storage.h"
+#include "i18n/i18n.h"
+#include "platform/crash_handler.h"
 #include "ui/app.h"
 
 namespace {
@@ -187,9 +189,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     store::ensureDataDirs();
+    crash::install();
     ui::Game* game = ui::Game::instance();
     store::Settings& settings = game->settings();
     applyWindowModeOptions(argc, argv, settings);
+    i18n::setLanguage(settings.language);
     applyScreenOverride();
 
     ui::WindowPlacement place = windowPlacement(settings);

@@ -1,0 +1,126 @@
+// Translations: language detection, the active catalogue and placeholder filling.
+#include "i18n/i18n.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <functional>
+#include <map>
+
+#include "i18n/i18n_data.h"
+
+namespace i18n {
+
+namespace {
+
+constexpr int kEnglish = 1;
+
+struct State {
+    int catalog = kEnglish;
+    std::string requested;
+    std::map<std::string, std::string, std::less<>> lookup;
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+int catalogIndex(std::string_view code) {
+    for (int i = 0; i < i18n_data::kCatalogCount; ++i)
+        if (code == i18n_data::kCatalogs[i].code) return i;
+    return -1;
+}
+
+// "pt_BR.UTF-8" -> "pt": the characters before the first '-', '.', '@' or '_', lower-cased.
+std::string primaryTag(std::string_view part) {
+    std::string tag;
+    for (char c : part) {
+        if (c == '-' || c == '.' || c == '@' || c == '_') break;
+        tag += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return tag;
+}
+
+void buildLookup() {
+    State& s = state();
+    s.lookup.clear();
+    const i18n_data::Catalog& cat = i18n_data::kCatalogs[s.catalog];
+    for (int i = 0; i < cat.count; ++i)
+        s.lookup[cat.entries[i].key] = cat.entries[i].value;
+}
+
+}  // namespace
+
+const std::vector<Language>& languages() {
+    static const std::vector<Language> all = [] {
+        std::vector<Language> v;
+        for (int i = 0; i < i18n_data::kCatalogCount; ++i) {
+            const auto& c = i18n_data::kCatalogs[i];
+            v.push_back({c.code, c.nativeName, c.englishName, c.rtl});
+        }
+        return v;
+    }();
+    return all;
+}
+
+std::string detectSystemLanguage() {
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (!value || !*value) continue;
+        std::string_view rest(value);
+        // LANGUAGE may list several languages separated by ':'; the first known one wins.
+        for (;;) {
+            size_t colon = rest.find(':');
+            std::string tag = primaryTag(rest.substr(0, colon));
+            if (!tag.empty() && catalogIndex(tag) >= 0) return tag;
+            if (colon == std::string_view::npos) break;
+            rest.remove_prefix(colon + 1);
+        }
+    }
+    return "en";
+}
+
+void setLanguage(const std::string& code) {
+    State& s = state();
+    s.requested = code;
+    int index = catalogIndex(code.empty() ? detectSystemLanguage() : code);
+    s.catalog = index >= 0 ? index : kEnglish;
+    buildLookup();
+}
+
+std::string tr(std::string_view key) {
+    State& s = state();
+    if (s.lookup.empty()) buildLookup();
+    auto it = s.lookup.find(key);
+    return it != s.lookup.end() ? it->second : std::string(key);
+}
+
+std::string tr(std::string_view key, const std::vector<Arg>& args) {
+    std::string text = tr(key);
+    for (const auto& [name, value] : args) {
+        std::string needle = std::string("{{") + name + "}}";
+        // Continue behind each inserted value so a value is never expanded by its own needle.
+        for (size_t pos = text.find(needle); pos != std::string::npos;
+             pos = text.find(needle, pos + value.size())) {
+            text.replace(pos, needle.size(), value);
+        }
+    }
+    return text;
+}
+
+std::string currentLanguage() {
+    return i18n_data::kCatalogs[state().catalog].code;
+}
+
+bool currentIsRtl() {
+    return i18n_data::kCatalogs[state().catalog].rtl;
+}
+
+const char* shapingLanguage() {
+    // Our Chinese catalogue is the simplified one; a bare "zh" would leave the glyph choice
+    // to the font configuration, which may prefer Japanese forms.
+    const char* code = i18n_data::kCatalogs[state().catalog].code;
+    return std::string_view(code) == "zh" ? "zh-cn" : code;
+}
+
+}  // namespace i18n

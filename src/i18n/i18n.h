@@ -1,0 +1,42 @@
+// Translations: picks the language and looks up the texts of the interface by key.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace i18n {
+
+struct Language {
+    std::string code;
+    std::string nativeName;
+    std::string englishName;
+    bool rtl = false;
+};
+
+// A placeholder name (without braces) and the text that replaces "{{name}}".
+using Arg = std::pair<const char*, std::string>;
+
+// All built-in languages in the settings screen's order.
+const std::vector<Language>& languages();
+
+// The first catalogue code named by LANGUAGE, LC_ALL, LC_MESSAGES or LANG, else "en".
+std::string detectSystemLanguage();
+
+// Activates the catalogue with exactly this code (English if there is none); "" means the
+// system language.
+void setLanguage(const std::string& code);
+
+// The text of key in the active language, or the key itself if the catalogue lacks it.
+std::string tr(std::string_view key);
+// The same with placeholders filled in the given order; unnamed placeholders stay as they are.
+std::string tr(std::string_view key, const std::vector<Arg>& args);
+
+std::string currentLanguage();
+bool currentIsRtl();
+// The language tag to hand to the text shaper, so that shared Han characters take the regional
+// glyph forms of the active language.
+const char* shapingLanguage();
+
+}  // namespace i18n

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <random>
 
 #include "core/json.h"
@@ -225,19 +226,18 @@ bool isBetter(const SolveEntry& a, const SolveEntry& b) {
     return a.elapsedMs < b.elapsedMs;
 }
 
-// One entry per level, the best; on a full tie the earlier one stays.
+// One entry per level, the best; on a full tie the earlier one stays. Keyed by level, so a
+// damaged file listing a huge number of distinct levels costs n log n rather than n squared.
 std::vector<SolveEntry> normalize(const std::vector<SolveEntry>& list) {
-    std::vector<SolveEntry> kept;
+    std::map<int, const SolveEntry*> best;
     for (const auto& e : list) {
-        auto it = std::find_if(kept.begin(), kept.end(),
-                               [&](const SolveEntry& k) { return k.level == e.level; });
-        if (it == kept.end())
-            kept.push_back(e);
-        else if (isBetter(e, *it))
-            *it = e;
+        auto [it, fresh] = best.emplace(e.level, &e);
+        if (!fresh && isBetter(e, *it->second)) it->second = &e;
     }
-    std::stable_sort(kept.begin(), kept.end(),
-                     [](const SolveEntry& a, const SolveEntry& b) { return a.level < b.level; });
+    std::vector<SolveEntry> kept;
+    kept.reserve(best.size());
+    for (const auto& entry : best)
+        kept.push_back(*entry.second);
     return kept;
 }
 

@@ -12,8 +12,11 @@
 
 #include "core/storage.h"
 #include "i18n/i18n.h"
+#include "platform/audio.h"
 #include "platform/crash_handler.h"
 #include "ui/app.h"
+#include "ui/draw.h"
+#include "ui/gpu.h"
 
 namespace {
 
@@ -23,7 +26,9 @@ constexpr int kBuild = VANTREL_BUILD;
 
 volatile std::sig_atomic_t g_terminate = 0;
 
-// The first signal asks the loop to end and save; a second one means "now".
+// The first signal asks the loop to end and save; a second one means "now". Only _Exit is
+// safe here: shutting the mixer down would free memory and take its locks inside a handler,
+// and the system releases the sound device anyway.
 void onTerminationSignal(int sig) {
     if (g_terminate) _Exit(128 + sig);
     g_terminate = 1;
@@ -145,21 +150,14 @@ struct FrameLayer {
         w = h = 0;
     }
 
-    void ensure(SDL_Renderer* ren, int pxW, int pxH) {
+    void ensure(int pxW, int pxH) {
         if (surface && w == pxW && h == pxH) return;
         release();
         surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pxW, pxH);
-        texture =
-            SDL_CreateTexture(ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, pxW, pxH);
+        // Blended as premultiplied alpha, or converted on upload where the renderer refuses that.
+        texture = ui::gpuCreateFrameTexture(pxW, pxH);
         w = pxW;
         h = pxH;
-        if (!texture) return;
-        // cairo holds premultiplied alpha; blend it as such where the renderer allows.
-        SDL_BlendMode premultiplied = SDL_ComposeCustomBlendMode(
-            SDL_BLENDFACTOR_ONE, SDL_BLENDFACTOR_ONE_MINUS_SRC_ALPHA, SDL_BLENDOPERATION_ADD,
-            SDL_BLENDFACTOR_ONE, SDL_BLENDFACTOR_ONE_MINUS_SRC_ALPHA, SDL_BLENDOPERATION_ADD);
-        if (SDL_SetTextureBlendMode(texture, premultiplied) != 0)
-            SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
     }
 };
 
@@ -219,6 +217,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     printVideoLine(ren);
+    ui::gpuInit(ren);
+    audio::init();
+    audio::setEnabled(settings.soundOn);
+    audio::setMusicVolume(settings.musicVolume);
+    audio::setSfxVolume(settings.sfxVolume);
+    if (settings.soundOn) audio::startMusic();
 
     FrameLayer layer;
     ui::Ctx ctx;
@@ -284,7 +288,7 @@ int main(int argc, char** argv) {
         SDL_GetWindowSize(win, &winW, &winH);
         double scale = (pxW > 0 && winW > 0) ? static_cast<double>(pxW) / winW : 1.0;
 
-        layer.ensure(ren, pxW, pxH);
+        layer.ensure(pxW, pxH);
         cairo_t* cr = cairo_create(layer.surface);
         cairo_save(cr);
         cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
@@ -301,6 +305,8 @@ int main(int argc, char** argv) {
         lastT = t;
 
         double drawStart = nowSeconds();
+        ui::gpuSetScale(scale);
+        ui::gpuBeginFrame();
         SDL_SetRenderDrawColor(ren, 0, 0, 0, 255);
         SDL_RenderClear(ren);
         game->update(ctx);
@@ -310,8 +316,7 @@ int main(int argc, char** argv) {
         double drawEnd = nowSeconds();
 
         if (layer.texture) {
-            SDL_UpdateTexture(layer.texture, nullptr, cairo_image_surface_get_data(layer.surface),
-                              cairo_image_surface_get_stride(layer.surface));
+            ui::gpuUploadFrame(layer.texture, layer.surface);
             SDL_RenderCopy(ren, layer.texture, nullptr, nullptr);
         }
         SDL_RenderPresent(ren);
@@ -322,11 +327,10 @@ int main(int argc, char** argv) {
             statDraw += drawEnd - drawStart;
             statPresent += presentEnd - drawEnd;
             if (presentEnd - statLast >= 1.0) {
-                // Texture copies and the per-painter profile join once the texture cache exists.
                 std::fprintf(
                     stderr, "[stats] %3d fps   CPU %5.1f ms   GPU %5.1f ms   %d Kopien  %dx%d %s\n",
-                    statFrames, 1000 * statDraw / statFrames, 1000 * statPresent / statFrames, 0,
-                    pxW, pxH, "");
+                    statFrames, 1000 * statDraw / statFrames, 1000 * statPresent / statFrames,
+                    ui::gpuDrawCalls(), pxW, pxH, ui::profReport().c_str());
                 statFrames = 0;
                 statDraw = statPresent = 0;
                 statLast = presentEnd;
@@ -342,6 +346,9 @@ int main(int argc, char** argv) {
     }
 
     game->persistSettings();
+    ui::gpuShutdown();
+    ui::drawShutdown();
+    audio::shutdown();
     layer.release();
     SDL_DestroyRenderer(ren);
     SDL_DestroyWindow(win);

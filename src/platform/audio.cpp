@@ -1,0 +1,195 @@
+// Sound module: decodes the embedded Ogg files once and plays them through SDL2_mixer.
+#include "platform/audio.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "platform/assets.h"
+
+namespace audio {
+
+namespace {
+
+constexpr int kFrequency = 44100;
+constexpr int kChannels = 2;
+constexpr int kChunkFrames = 1024;
+constexpr int kMixChannels = 24;
+constexpr int kColourSounds = 15;
+const char kMusicFile[] = "audio/bgm_calm.ogg";
+
+struct State {
+    bool ready = false;
+    bool enabled = true;
+    double musicVolume = 0.25;
+    double sfxVolume = 1.0;
+    bool musicWanted = false;
+    Mix_Music* music = nullptr;
+    std::map<std::string, Mix_Chunk*> sfx;
+};
+
+State& st() {
+    static State s;
+    return s;
+}
+
+const char* fileFor(Sfx sfx) {
+    switch (sfx) {
+        case Sfx::Click:
+            return "audio/sfx_click.ogg";
+        case Sfx::Pickup:
+            return "audio/sfx_pickup.ogg";
+        case Sfx::Illegal:
+            return "audio/sfx_illegal.ogg";
+        case Sfx::Success:
+            return "audio/sfx_success.ogg";
+        case Sfx::WinGlare:
+            return "audio/sfx_win_glare.ogg";
+        case Sfx::Star1:
+            return "audio/sfx_star1.ogg";
+        case Sfx::Star2:
+            return "audio/sfx_star2.ogg";
+        case Sfx::Star3:
+            return "audio/sfx_star3.ogg";
+    }
+    return "";
+}
+
+std::string colourFile(const char* family, int colorId) {
+    return std::string(family) + std::to_string(std::clamp(colorId, 0, kColourSounds - 1)) + ".ogg";
+}
+
+// NaN counts as 0, so a corrupt setting cannot reach the mixer.
+double clampVolume(double v) {
+    return v > 0.0 ? std::min(v, 1.0) : 0.0;
+}
+
+int mixerVolume(double v) {
+    return static_cast<int>(v * MIX_MAX_VOLUME);
+}
+
+void loadOne(const std::string& name) {
+    const std::string& bytes = assets::blob(name);
+    if (bytes.empty()) return;  // the asset store has already said why
+    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    Mix_Chunk* chunk = rw ? Mix_LoadWAV_RW(rw, 1) : nullptr;
+    if (!chunk) {
+        std::fprintf(stderr, "[audio] Klang fehlgeschlagen: %s (%s)\n", name.c_str(),
+                     Mix_GetError());
+        return;
+    }
+    st().sfx[name] = chunk;
+}
+
+void playByName(const std::string& name) {
+    State& s = st();
+    if (!s.ready || !s.enabled || s.sfxVolume <= 0.0) return;
+    auto it = s.sfx.find(name);
+    if (it == s.sfx.end()) return;
+    Mix_VolumeChunk(it->second, mixerVolume(s.sfxVolume));
+    // With all channels busy the mixer drops the effect, which is what we want.
+    Mix_PlayChannel(-1, it->second, 0);
+}
+
+}  // namespace
+
+bool init() {
+    State& s = st();
+    if (s.ready) return true;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        std::fprintf(stderr, "[audio] kein Audio-Subsystem: %s\n", SDL_GetError());
+        return false;
+    }
+    if (Mix_OpenAudio(kFrequency, AUDIO_S16SYS, kChannels, kChunkFrames) != 0) {
+        std::fprintf(stderr, "[audio] Mix_OpenAudio: %s\n", Mix_GetError());
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    Mix_AllocateChannels(kMixChannels);
+
+    for (Sfx sfx : kAllSfx)
+        loadOne(fileFor(sfx));
+    for (int i = 0; i < kColourSounds; ++i) {
+        loadOne(colourFile("audio/sfx_drop_", i));
+        loadOne(colourFile("audio/sfx_fluid_rise_", i));
+    }
+
+    // The music is decoded while it plays, straight from the cached bytes, which live as long as
+    // the program does.
+    const std::string& bytes = assets::blob(kMusicFile);
+    if (!bytes.empty()) {
+        SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+        if (rw) s.music = Mix_LoadMUS_RW(rw, 1);
+    }
+    if (!s.music) std::fprintf(stderr, "[audio] Musik fehlgeschlagen (%s)\n", Mix_GetError());
+
+    s.ready = true;
+    Mix_VolumeMusic(mixerVolume(s.musicVolume));
+    return true;
+}
+
+void shutdown() {
+    State& s = st();
+    if (!s.ready) return;
+    s.ready = false;
+    s.musicWanted = false;
+    Mix_HaltMusic();
+    Mix_HaltChannel(-1);
+    if (s.music) Mix_FreeMusic(s.music);
+    s.music = nullptr;
+    for (auto& entry : s.sfx)
+        Mix_FreeChunk(entry.second);
+    s.sfx.clear();
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void play(Sfx sfx) {
+    playByName(fileFor(sfx));
+}
+
+void playDrop(int colorId) {
+    playByName(colourFile("audio/sfx_drop_", colorId));
+}
+
+void playFluidRise(int colorId) {
+    playByName(colourFile("audio/sfx_fluid_rise_", colorId));
+}
+
+void setMusicVolume(double v) {
+    State& s = st();
+    s.musicVolume = clampVolume(v);
+    if (s.ready) Mix_VolumeMusic(mixerVolume(s.musicVolume));
+}
+
+void setSfxVolume(double v) {
+    st().sfxVolume = clampVolume(v);
+}
+
+void startMusic() {
+    State& s = st();
+    s.musicWanted = true;
+    if (s.ready && s.enabled && s.music && !Mix_PlayingMusic()) Mix_PlayMusic(s.music, -1);
+}
+
+void stopMusic() {
+    State& s = st();
+    s.musicWanted = false;
+    if (s.ready) Mix_HaltMusic();
+}
+
+void setEnabled(bool on) {
+    State& s = st();
+    s.enabled = on;
+    if (!on) {
+        stopMusic();
+    } else if (s.musicWanted) {
+        startMusic();
+    }
+}
+
+}  // namespace audio

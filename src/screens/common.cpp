@@ -1,0 +1,73 @@
+// What every screen shares: the wallpaper under its content and the page arithmetic of lists.
+#include "screens/common.h"
+
+#include <algorithm>
+#include <cassert>
+
+#include "core/levels.h"
+#include "ui/background.h"
+#include "ui/effects.h"
+#include "ui/life.h"
+
+namespace screens {
+
+namespace {
+
+constexpr int kPerPage = 10;
+
+}  // namespace
+
+Wallpaper wallpaperFor(const ui::GameState& s) {
+    Wallpaper wp;
+    switch (s.kind) {
+        case ui::ScreenKind::Splash:
+            wp.seed = 1;
+            wp.fountain = true;
+            break;
+        case ui::ScreenKind::Menu:
+            wp.seed = 2;
+            wp.fountain = true;
+            break;
+        case ui::ScreenKind::Playing:
+        case ui::ScreenKind::Attract:
+            // A still sea while the player thinks.
+            wp.seed = s.level + 3;
+            wp.tier = mar::levelInfo(s.level).tier;
+            wp.opacity = 0.32;
+            wp.animated = false;
+            break;
+        case ui::ScreenKind::Solved:
+            wp.seed = s.level + 99;
+            wp.tier = mar::levelInfo(s.level).tier;
+            wp.burst = true;
+            break;
+        default:
+            break;  // every other screen stands on one shared beach
+    }
+    return wp;
+}
+
+void drawWallpaperFor(ui::Ctx& c, const ui::GameState& s) {
+    const Wallpaper wp = wallpaperFor(s);
+    ui::drawBackground(c, wp.seed, wp.tier, wp.opacity, wp.animated);
+    ui::drawAmbientLife(c);
+    if (wp.fountain) ui::drawMarbleFountain(c);
+    if (wp.burst) ui::drawMarbleBurst(c);
+}
+
+void drawWallpaper(ui::Ctx& c) {
+    ui::Game* game = ui::Game::instance();
+    assert(game->depth() > 0 && "screens run only with a navigation record");
+    drawWallpaperFor(c, game->top());
+}
+
+int pageCountFor(int totalLevels) {
+    if (totalLevels <= kPerPage) return 1;
+    return (totalLevels + kPerPage - 1) / kPerPage;
+}
+
+int pageForLevel(int flatLevel) {
+    return std::max(flatLevel, 0) / kPerPage;
+}
+
+}  // namespace screens

@@ -1,0 +1,487 @@
+// GPU texture cache, blits, the frame layer upload and the named-section profiler.
+#include "ui/gpu.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace ui {
+
+namespace {
+
+constexpr size_t kMaxEntries = 400;
+
+struct Entry {
+    SDL_Texture* tex = nullptr;
+    int w = 0, h = 0;
+    int64_t lastUsed = 0;
+};
+
+struct State {
+    SDL_Renderer* ren = nullptr;
+    double scale = 1.0;
+    int drawCalls = 0;
+    int64_t frame = 0;
+    std::map<std::string, Entry> cache;
+    SDL_BlendMode premultiplied = SDL_BLENDMODE_BLEND;
+    int liveTextures = 0;
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+SDL_BlendMode composePremultiplied() {
+    return SDL_ComposeCustomBlendMode(SDL_BLENDFACTOR_ONE, SDL_BLENDFACTOR_ONE_MINUS_SRC_ALPHA,
+                                      SDL_BLENDOPERATION_ADD, SDL_BLENDFACTOR_ONE,
+                                      SDL_BLENDFACTOR_ONE_MINUS_SRC_ALPHA, SDL_BLENDOPERATION_ADD);
+}
+
+void destroyTexture(SDL_Texture* tex) {
+    if (!tex) return;
+    SDL_DestroyTexture(tex);
+    --state().liveTextures;
+}
+
+void clearCache() {
+    State& s = state();
+    for (auto& kv : s.cache)
+        destroyTexture(kv.second.tex);
+    s.cache.clear();
+}
+
+// Drops the stalest third once the cache has grown past its bound.
+void evictIfFull() {
+    State& s = state();
+    if (s.cache.size() <= kMaxEntries) return;
+    std::vector<std::pair<int64_t, std::string>> order;
+    order.reserve(s.cache.size());
+    for (const auto& kv : s.cache)
+        order.emplace_back(kv.second.lastUsed, kv.first);
+    std::sort(order.begin(), order.end());
+    size_t drop = order.size() / 3;
+    for (size_t i = 0; i < drop; ++i) {
+        auto it = s.cache.find(order[i].second);
+        destroyTexture(it->second.tex);
+        s.cache.erase(it);
+    }
+}
+
+// Removes a cached key whose size no longer matches; returns the entry when it can be reused.
+Entry* lookup(const std::string& key, int wPx, int hPx) {
+    State& s = state();
+    auto it = s.cache.find(key);
+    if (it == s.cache.end()) return nullptr;
+    if (it->second.w == wPx && it->second.h == hPx) return &it->second;
+    destroyTexture(it->second.tex);
+    s.cache.erase(it);
+    return nullptr;
+}
+
+// 255 * 65536 / a, rounded: turns a premultiplied channel into a straight one by one multiply.
+const std::array<uint32_t, 256>& unpremultiplyTable() {
+    static const std::array<uint32_t, 256> table = [] {
+        std::array<uint32_t, 256> t{};
+        for (uint32_t a = 1; a < 256; ++a)
+            t[a] = (255u * 65536u + a / 2) / a;
+        return t;
+    }();
+    return table;
+}
+
+inline uint32_t unpremultiplyPixel(uint32_t p, const std::array<uint32_t, 256>& table) {
+    uint32_t a = p >> 24;
+    uint32_t f = table[a];
+    uint32_t r = std::min<uint32_t>(255, (((p >> 16) & 0xFF) * f + 0x8000) >> 16);
+    uint32_t g = std::min<uint32_t>(255, (((p >> 8) & 0xFF) * f + 0x8000) >> 16);
+    uint32_t b = std::min<uint32_t>(255, ((p & 0xFF) * f + 0x8000) >> 16);
+    return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+// Copies one row, converting only pixels that are neither transparent nor opaque; those two
+// kinds make up nearly all of a frame and are the same in both representations.
+void copyRowStraight(const uint32_t* src, uint32_t* dst, int count) {
+    const auto& table = unpremultiplyTable();
+    for (int i = 0; i < count; ++i) {
+        uint32_t p = src[i];
+        uint32_t a = p >> 24;
+        dst[i] = (a - 1u < 254u) ? unpremultiplyPixel(p, table) : p;
+    }
+}
+
+Uint8 alphaByte(double alpha) {
+    double a = std::clamp(alpha, 0.0, 1.0);
+    return static_cast<Uint8>(a * 255 + 0.5);
+}
+
+// Premultiplied textures fade by scaling colour and alpha alike; straight ones by alpha only.
+void setModulation(SDL_Texture* tex, uint32_t rgb, double alpha, bool tinted) {
+    Uint8 m = alphaByte(alpha);
+    double a = std::clamp(alpha, 0.0, 1.0);
+    Uint8 r = 255, g = 255, b = 255;
+    if (tinted) {
+        r = static_cast<Uint8>((rgb >> 16) & 0xFF);
+        g = static_cast<Uint8>((rgb >> 8) & 0xFF);
+        b = static_cast<Uint8>(rgb & 0xFF);
+    }
+    if (!gpuStraightAlpha()) {
+        if (tinted) {
+            r = static_cast<Uint8>(r * a + 0.5);
+            g = static_cast<Uint8>(g * a + 0.5);
+            b = static_cast<Uint8>(b * a + 0.5);
+        } else {
+            r = g = b = m;
+        }
+    }
+    SDL_SetTextureColorMod(tex, r, g, b);
+    SDL_SetTextureAlphaMod(tex, m);
+}
+
+int px(double v) {
+    return static_cast<int>(std::lround(v * state().scale));
+}
+
+SDL_Rect topLeftRect(double x, double y, double w, double h) {
+    return SDL_Rect{px(x), px(y), px(w), px(h)};
+}
+
+SDL_Rect centredRect(double cx, double cy, double w, double h) {
+    return SDL_Rect{px(cx - w / 2), px(cy - h / 2), px(w), px(h)};
+}
+
+bool ready(SDL_Texture* tex) {
+    return tex && state().ren;
+}
+
+void copy(SDL_Texture* tex, const SDL_Rect* src, const SDL_Rect& dst) {
+    SDL_RenderCopy(state().ren, tex, src, &dst);
+    ++state().drawCalls;
+}
+
+void copyEx(SDL_Texture* tex, const SDL_Rect& dst, double angleDeg, const SDL_Point* centre,
+            bool flipH) {
+    SDL_RenderCopyEx(state().ren, tex, nullptr, &dst, angleDeg, centre,
+                     flipH ? SDL_FLIP_HORIZONTAL : SDL_FLIP_NONE);
+    ++state().drawCalls;
+}
+
+// A render target holds premultiplied colour however it was blended into; straight-alpha
+// renderers need it converted before it is composed again.
+void straightenTarget(SDL_Texture* tex, int w, int h) {
+    State& s = state();
+    std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
+    if (SDL_RenderReadPixels(s.ren, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), w * 4) != 0)
+        return;
+    unpremultiplyRow(pixels.data(), w * h);
+    SDL_UpdateTexture(tex, nullptr, pixels.data(), w * 4);
+}
+
+void drawTarget(SDL_Texture* tex, int w, int h, void (*draw)(void*), void* arg) {
+    State& s = state();
+    SDL_Texture* previous = SDL_GetRenderTarget(s.ren);
+    if (SDL_SetRenderTarget(s.ren, tex) != 0) return;
+    SDL_SetRenderDrawColor(s.ren, 0, 0, 0, 0);
+    SDL_RenderClear(s.ren);
+    if (draw) draw(arg);
+    if (gpuStraightAlpha()) straightenTarget(tex, w, h);
+    SDL_SetRenderTarget(s.ren, previous);
+}
+
+}  // namespace
+
+// ---- Life cycle and frame ----
+
+void gpuInit(SDL_Renderer* ren) {
+    gpuShutdown();
+    State& s = state();
+    s.ren = ren;
+    s.premultiplied = composePremultiplied();
+    if (!ren) return;
+    SDL_Texture* probe =
+        SDL_CreateTexture(ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, 1, 1);
+    if (!probe) return;
+    if (SDL_SetTextureBlendMode(probe, s.premultiplied) != 0) {
+        std::fprintf(stderr, "[gpu] kein vormultipliziertes Mischen — nehme das normale\n");
+        s.premultiplied = SDL_BLENDMODE_BLEND;
+    }
+    SDL_DestroyTexture(probe);
+}
+
+void gpuShutdown() {
+    clearCache();
+    state().ren = nullptr;
+}
+
+SDL_Renderer* gpuRenderer() {
+    return state().ren;
+}
+
+void gpuBeginFrame() {
+    State& s = state();
+    s.drawCalls = 0;
+    ++s.frame;
+}
+
+int gpuDrawCalls() {
+    return state().drawCalls;
+}
+
+void gpuSetScale(double scale) {
+    state().scale = scale > 0 ? scale : 1.0;
+}
+
+double gpuScale() {
+    return state().scale;
+}
+
+SDL_BlendMode gpuBlendMode() {
+    return state().premultiplied;
+}
+
+bool gpuStraightAlpha() {
+    return state().premultiplied == SDL_BLENDMODE_BLEND;
+}
+
+// ---- The cache ----
+
+SDL_Texture* gpuTexture(const std::string& key, int wPx, int hPx, void (*paint)(cairo_t*, void*),
+                        void* arg) {
+    State& s = state();
+    if (!s.ren || wPx < 1 || hPx < 1) return nullptr;
+    if (Entry* e = lookup(key, wPx, hPx)) {
+        e->lastUsed = s.frame;
+        return e->tex;
+    }
+    evictIfFull();
+
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, wPx, hPx);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    cairo_surface_set_device_scale(surface, s.scale, s.scale);
+    cairo_t* cr = cairo_create(surface);
+    if (paint) paint(cr, arg);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+
+    SDL_Texture* tex =
+        SDL_CreateTexture(s.ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, wPx, hPx);
+    if (!tex) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    ++s.liveTextures;
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    int stride = cairo_image_surface_get_stride(surface);
+    if (gpuStraightAlpha()) {
+        for (int y = 0; y < hPx; ++y)
+            unpremultiplyRow(reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride),
+                             wPx);
+    }
+    SDL_UpdateTexture(tex, nullptr, data, stride);
+    SDL_SetTextureBlendMode(tex, s.premultiplied);
+    cairo_surface_destroy(surface);
+    s.cache[key] = Entry{tex, wPx, hPx, 0};
+    return tex;
+}
+
+SDL_Texture* gpuRenderTarget(const std::string& key, int wPx, int hPx, void (*draw)(void*),
+                             void* arg, bool redraw) {
+    State& s = state();
+    if (!s.ren || wPx <= 0 || hPx <= 0) return nullptr;
+    if (Entry* e = lookup(key, wPx, hPx)) {
+        if (redraw) drawTarget(e->tex, wPx, hPx, draw, arg);
+        return e->tex;
+    }
+    evictIfFull();
+    SDL_Texture* tex =
+        SDL_CreateTexture(s.ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, wPx, hPx);
+    if (!tex) return nullptr;
+    ++s.liveTextures;
+    SDL_SetTextureBlendMode(tex, s.premultiplied);
+    drawTarget(tex, wPx, hPx, draw, arg);
+    s.cache[key] = Entry{tex, wPx, hPx, s.frame};
+    return tex;
+}
+
+int gpuCacheSize() {
+    return static_cast<int>(state().cache.size());
+}
+
+bool gpuCached(const std::string& key, int* wPx, int* hPx) {
+    const auto& cache = state().cache;
+    auto it = cache.find(key);
+    if (it == cache.end()) return false;
+    if (wPx) *wPx = it->second.w;
+    if (hPx) *hPx = it->second.h;
+    return true;
+}
+
+int gpuLiveTextures() {
+    return state().liveTextures;
+}
+
+// ---- Blits ----
+
+void gpuBlit(SDL_Texture* tex, double x, double y, double w, double h, double alpha) {
+    if (!ready(tex)) return;
+    setModulation(tex, 0, alpha, false);
+    copy(tex, nullptr, topLeftRect(x, y, w, h));
+}
+
+void gpuBlitSrc(SDL_Texture* tex, int sx, int sy, int sw, int sh, double x, double y, double w,
+                double h, double alpha) {
+    if (!ready(tex) || sw <= 0 || sh <= 0) return;
+    setModulation(tex, 0, alpha, false);
+    SDL_Rect src{sx, sy, sw, sh};
+    copy(tex, &src, topLeftRect(x, y, w, h));
+}
+
+void gpuBlitTinted(SDL_Texture* tex, double x, double y, double w, double h, uint32_t rgb,
+                   double alpha) {
+    if (!ready(tex)) return;
+    setModulation(tex, rgb, alpha, true);
+    copy(tex, nullptr, topLeftRect(x, y, w, h));
+}
+
+void gpuBlitTintedRot(SDL_Texture* tex, double cx, double cy, double w, double h, double angleDeg,
+                      uint32_t rgb, double alpha) {
+    if (!ready(tex)) return;
+    setModulation(tex, rgb, alpha, true);
+    copyEx(tex, centredRect(cx, cy, w, h), angleDeg, nullptr, false);
+}
+
+void gpuBlitRotated(SDL_Texture* tex, double cx, double cy, double w, double h, double angleDeg,
+                    double alpha) {
+    if (!ready(tex)) return;
+    setModulation(tex, 0, alpha, false);
+    copyEx(tex, centredRect(cx, cy, w, h), angleDeg, nullptr, false);
+}
+
+void gpuBlitMirrored(SDL_Texture* tex, double cx, double cy, double w, double h, double angleDeg,
+                     bool flipH, double alpha) {
+    if (!ready(tex)) return;
+    setModulation(tex, 0, alpha, false);
+    copyEx(tex, centredRect(cx, cy, w, h), angleDeg, nullptr, flipH);
+}
+
+void gpuBlitPivot(SDL_Texture* tex, double x, double y, double w, double h, double pivotX,
+                  double pivotY, double angleDeg, bool flipH, double alpha) {
+    if (!ready(tex)) return;
+    setModulation(tex, 0, alpha, false);
+    SDL_Point pivot{px(pivotX), px(pivotY)};
+    copyEx(tex, topLeftRect(x, y, w, h), angleDeg, &pivot, flipH);
+}
+
+// ---- The full-window frame layer ----
+
+SDL_Texture* gpuCreateFrameTexture(int wPx, int hPx) {
+    State& s = state();
+    if (!s.ren || wPx <= 0 || hPx <= 0) return nullptr;
+    SDL_Texture* tex =
+        SDL_CreateTexture(s.ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, wPx, hPx);
+    if (tex) SDL_SetTextureBlendMode(tex, s.premultiplied);
+    return tex;
+}
+
+void gpuUploadFrame(SDL_Texture* tex, cairo_surface_t* surface) {
+    if (!tex || !surface) return;
+    const unsigned char* src = cairo_image_surface_get_data(surface);
+    if (!src) return;
+    int stride = cairo_image_surface_get_stride(surface);
+    SDL_BlendMode mode = SDL_BLENDMODE_NONE;
+    SDL_GetTextureBlendMode(tex, &mode);
+    if (mode != SDL_BLENDMODE_BLEND) {
+        SDL_UpdateTexture(tex, nullptr, src, stride);
+        return;
+    }
+    // Convert while copying into the texture's own memory: one pass, no scratch buffer.
+    int w = 0, h = 0;
+    if (SDL_QueryTexture(tex, nullptr, nullptr, &w, &h) != 0) return;
+    w = std::min(w, cairo_image_surface_get_width(surface));
+    h = std::min(h, cairo_image_surface_get_height(surface));
+    void* dst = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(tex, nullptr, &dst, &pitch) != 0) return;
+    for (int y = 0; y < h; ++y) {
+        const auto* in = reinterpret_cast<const uint32_t*>(src + static_cast<size_t>(y) * stride);
+        auto* out = reinterpret_cast<uint32_t*>(static_cast<unsigned char*>(dst) +
+                                                static_cast<size_t>(y) * pitch);
+        copyRowStraight(in, out, w);
+    }
+    SDL_UnlockTexture(tex);
+}
+
+void unpremultiplyRow(uint32_t* px, int count) {
+    copyRowStraight(px, px, count);
+}
+
+// ---- Profiler ----
+
+namespace {
+
+struct ProfEntry {
+    double total = 0;
+    double started = 0;
+    int calls = 0;
+};
+
+struct Profiler {
+    bool on = std::getenv("VANTREL_STATS") != nullptr;
+    std::map<std::string, ProfEntry> sections;
+};
+
+Profiler& profiler() {
+    static Profiler p;
+    return p;
+}
+
+double steadySeconds() {
+    using clock = std::chrono::steady_clock;
+    return std::chrono::duration<double>(clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+void profBegin(const char* name) {
+    Profiler& p = profiler();
+    if (!p.on) return;
+    p.sections[name].started = steadySeconds();
+}
+
+void profEnd(const char* name) {
+    Profiler& p = profiler();
+    if (!p.on) return;
+    ProfEntry& e = p.sections[name];
+    e.calls += 1;
+    e.total += steadySeconds() - e.started;
+}
+
+std::string profReport() {
+    Profiler& p = profiler();
+    std::string out;
+    if (!p.on) return out;
+    char mean[64];
+    for (auto& kv : p.sections) {
+        ProfEntry& e = kv.second;
+        if (e.calls == 0) continue;
+        std::snprintf(mean, sizeof mean, " %.1f", e.total * 1000 / e.calls);
+        out += ' ';
+        out += kv.first;
+        out += mean;
+        e.total = 0;
+        e.calls = 0;
+    }
+    return out;
+}
+
+}  // namespace ui

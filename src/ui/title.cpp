@@ -1,0 +1,231 @@
+// The rainbow title: layout, hue wheel and motion, drawn directly or from cached white glyphs.
+#include "ui/title.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "ui/draw.h"
+#include "ui/gpu.h"
+
+namespace ui {
+
+namespace {
+
+constexpr uint32_t kShadowColor = 0x784614;
+constexpr double kShadowAlpha = 0.4;
+constexpr double kShadowDy = 3;
+constexpr double kSpaceWidth = 0.34;  // of the font size
+constexpr double kGlyphGap = 2;
+
+struct GlyphArgs {
+    const std::string* text;
+    double size;
+    double w, h;
+};
+
+TextStyle glyphStyle(double fontSize, uint32_t color, double alpha) {
+    TextStyle st;
+    st.family = "sans";
+    st.size = fontSize;
+    st.bold = true;
+    st.color = color;
+    st.alpha = alpha;
+    st.align = Align::Center;
+    return st;
+}
+
+bool isSpace(const std::string& g) {
+    return g == " ";
+}
+
+void paintGlyph(cairo_t* cr, void* arg) {
+    const GlyphArgs& a = *static_cast<GlyphArgs*>(arg);
+    drawTextCentered(cr, a.w / 2, a.h / 2, *a.text, glyphStyle(a.size, 0xFFFFFF, 1));
+}
+
+}  // namespace
+
+// ---- Pieces ----
+
+std::vector<std::string> splitUtf8(const std::string& text) {
+    std::vector<std::string> out;
+    size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        size_t len = 1;
+        if (lead >= 0xF0 && lead <= 0xF7)
+            len = 4;
+        else if (lead >= 0xE0 && lead <= 0xEF)
+            len = 3;
+        else if (lead >= 0xC0 && lead <= 0xDF)
+            len = 2;
+        len = std::min(len, text.size() - i);
+        out.push_back(text.substr(i, len));
+        i += len;
+    }
+    return out;
+}
+
+uint32_t titleHueColor(double hueDeg) {
+    double hue = std::fmod(hueDeg, 360.0);
+    if (hue < 0) hue += 360;
+    const double hp = hue / 60;
+    const double c = 0.578, m = 0.371;
+    const double x = c * (1 - std::fabs(std::fmod(hp, 2.0) - 1));
+    double r = 0, g = 0, b = 0;
+    switch (std::min(5, static_cast<int>(hp))) {
+        case 0:
+            r = c, g = x;
+            break;
+        case 1:
+            r = x, g = c;
+            break;
+        case 2:
+            g = c, b = x;
+            break;
+        case 3:
+            g = x, b = c;
+            break;
+        case 4:
+            r = x, b = c;
+            break;
+        default:
+            r = c, b = x;
+            break;
+    }
+    auto channel = [m](double v) {
+        const int k = static_cast<int>((v + m) * 255 + 0.5);
+        return static_cast<uint32_t>(std::clamp(k, 0, 255));
+    };
+    return channel(r) << 16 | channel(g) << 8 | channel(b);
+}
+
+GlyphMotion titleGlyphMotion(int index, double t) {
+    GlyphMotion mo;
+    const double cycle = (t - 0.16 * index) / 3.2;
+    mo.phase = cycle - std::floor(cycle);
+    if (mo.phase < 0.4) {
+        const double p = mo.phase / 0.4;
+        const double q = 2 - 2 * p;
+        const double e = p < 0.5 ? 4 * p * p * p : 1 - q * q * q / 2;
+        mo.angleDeg = e * 360;
+        mo.factor = 1 + 0.22 * std::sin(M_PI * p);
+    }
+    mo.bob = 5 * std::sin(2.1 * t - 0.55 * index);
+    return mo;
+}
+
+std::string titleGlyphKey(const std::string& glyph, int wPx, int hPx) {
+    return "title/" + glyph + "/" + std::to_string(wPx) + "x" + std::to_string(hPx);
+}
+
+// ---- Measuring ----
+
+namespace {
+
+struct GlyphBox {
+    std::string text;
+    bool space = false;
+    double w = 0, h = 0;
+};
+
+// Every glyph measured once; the title's width comes back through width.
+std::vector<GlyphBox> measureGlyphs(cairo_t* cr, const std::string& text, double fontSize,
+                                    double* width) {
+    const TextStyle st = glyphStyle(fontSize, 0xFFFFFF, 1);
+    std::vector<GlyphBox> boxes;
+    double total = 0;
+    for (std::string& g : splitUtf8(text)) {
+        GlyphBox b;
+        b.text = std::move(g);
+        b.space = isSpace(b.text);
+        if (b.space) {
+            total += kSpaceWidth * fontSize;
+        } else {
+            measureText(cr, b.text, st, &b.w, &b.h);
+            total += b.w + kGlyphGap;
+        }
+        boxes.push_back(std::move(b));
+    }
+    *width = total;
+    return boxes;
+}
+
+}  // namespace
+
+double measureRainbowTitleCairo(cairo_t* cr, const std::string& text, double fontSize) {
+    double width = 0;
+    measureGlyphs(cr, text, fontSize, &width);
+    return width;
+}
+
+double measureRainbowTitle(Ctx& ctx, const std::string& text, double fontSize) {
+    return measureRainbowTitleCairo(ctx.cr, text, fontSize);
+}
+
+// ---- Drawing ----
+
+double drawRainbowTitleCairo(cairo_t* cr, double cx, double y, const std::string& text,
+                             double fontSize, double t, bool spin) {
+    double width = 0;
+    const std::vector<GlyphBox> boxes = measureGlyphs(cr, text, fontSize, &width);
+    double x = cx - width / 2;
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        const GlyphBox& b = boxes[i];
+        if (b.space) {
+            x += kSpaceWidth * fontSize;
+            continue;
+        }
+        const int index = static_cast<int>(i);
+        GlyphMotion mo;
+        if (spin) mo = titleGlyphMotion(index, t);
+        const uint32_t color = titleHueColor(70 * t + 26 * index);
+        for (int pass = 0; pass < 2; ++pass) {
+            const bool shadow = pass == 0;
+            cairo_save(cr);
+            cairo_translate(cr, x + b.w / 2, y + b.h / 2 + mo.bob + (shadow ? kShadowDy : 0));
+            cairo_rotate(cr, mo.angleDeg * M_PI / 180);
+            cairo_scale(cr, mo.factor, mo.factor);
+            drawTextCentered(cr, 0, 0, b.text,
+                             shadow ? glyphStyle(fontSize, kShadowColor, kShadowAlpha)
+                                    : glyphStyle(fontSize, color, 1));
+            cairo_restore(cr);
+        }
+        x += b.w + kGlyphGap;
+    }
+    return width;
+}
+
+double drawRainbowTitle(Ctx& ctx, double cx, double y, const std::string& text, double fontSize) {
+    const double t = ctx.t;
+    double width = 0;
+    const std::vector<GlyphBox> boxes = measureGlyphs(ctx.cr, text, fontSize, &width);
+    const double s = gpuScale();
+    const double pad = 0.6 * fontSize;
+    double x = cx - width / 2;
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        const GlyphBox& b = boxes[i];
+        if (b.space) {
+            x += kSpaceWidth * fontSize;
+            continue;
+        }
+        const int index = static_cast<int>(i);
+        const double tw = b.w + pad, th = b.h + pad;
+        const int wPx = std::max(4, static_cast<int>(std::lround(tw * s)));
+        const int hPx = std::max(4, static_cast<int>(std::lround(th * s)));
+        const GlyphMotion mo = titleGlyphMotion(index, t);
+        const double gx = x + b.w / 2, gy = y + b.h / 2 + mo.bob;
+
+        // One white texture per glyph and size serves every colour, angle and pop.
+        GlyphArgs args{&b.text, fontSize, tw, th};
+        SDL_Texture* tex = gpuTexture(titleGlyphKey(b.text, wPx, hPx), wPx, hPx, paintGlyph, &args);
+        gpuBlitTintedRot(tex, gx, gy + kShadowDy, tw * mo.factor, th * mo.factor, mo.angleDeg,
+                         kShadowColor, kShadowAlpha);
+        gpuBlitTintedRot(tex, gx, gy, tw * mo.factor, th * mo.factor, mo.angleDeg,
+                         titleHueColor(70 * t + 26 * index), 1);
+        x += b.w + kGlyphGap;
+    }
+    return width;
+}
+
+}  // namespace ui

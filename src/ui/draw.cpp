@@ -379,4 +379,36 @@ void drawShutdown() {
     c.size = -1;
 }
 
+uint32_t hueColor(double hueDeg, double c, double m) {
+    double hue = std::fmod(hueDeg, 360.0);
+    if (hue < 0) hue += 360;
+    const double hp = hue / 60;
+    const double x = c * (1 - std::fabs(std::fmod(hp, 2.0) - 1));
+    double r = 0, g = 0, b = 0;
+    switch (std::min(5, static_cast<int>(hp))) {
+        case 0:
+            r = c, g = x;
+            break;
+        case 1:
+            r = x, g = c;
+            break;
+        case 2:
+            g = c, b = x;
+            break;
+        case 3:
+            g = x, b = c;
+            break;
+        case 4:
+            r = x, b = c;
+            break;
+        default:
+            r = c, b = x;
+            break;
+    }
+    auto channel = [m](double v) {
+        return static_cast<uint32_t>(std::clamp((v + m) * 255, 0.0, 255.0) + 0.5);
+    };
+    return channel(r) << 16 | channel(g) << 8 | channel(b);
+}
+
 }  // namespace ui

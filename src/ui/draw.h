@@ -46,6 +46,10 @@ struct OutlineOpts {
 
 // ---- Shapes ----
 
+// The colour of a hue (degrees, any value) with chroma c and lightness offset m, the last step
+// of an HSL conversion; channels are rounded and clamped to 0..255.
+uint32_t hueColor(double hueDeg, double c, double m);
+
 void setColor(cairo_t* cr, uint32_t rgb, double alpha);
 void fillRect(cairo_t* cr, const Rect& r, uint32_t rgb, double alpha);
 // The corner radius never exceeds half the shorter side.

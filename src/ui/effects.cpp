@@ -125,37 +125,8 @@ double effectHash(uint32_t x) {
 }
 
 uint32_t effectHsl(double h, double s, double l) {
-    h = std::fmod(h, 360.0);
-    if (h < 0) h += 360.0;
     const double c = (1 - std::fabs(2 * l - 1)) * s;
-    const double x = c * (1 - std::fabs(std::fmod(h / 60, 2.0) - 1));
-    const double m = l - c / 2;
-    double r = 0, g = 0, b = 0;
-    switch (static_cast<int>(h / 60)) {
-        case 0:
-            r = c, g = x;
-            break;
-        case 1:
-            r = x, g = c;
-            break;
-        case 2:
-            g = c, b = x;
-            break;
-        case 3:
-            g = x, b = c;
-            break;
-        case 4:
-            r = x, b = c;
-            break;
-        default:
-            r = c, b = x;
-            break;
-    }
-    auto channel = [m](double v) {
-        const double scaled = std::clamp((v + m) * 255, 0.0, 255.0);
-        return static_cast<uint32_t>(scaled + 0.5);
-    };
-    return (channel(r) << 16) | (channel(g) << 8) | channel(b);
+    return hueColor(h, c, l - c / 2);
 }
 
 int burstArmLength(double w, double h) {

@@ -67,37 +67,7 @@ std::vector<std::string> splitUtf8(const std::string& text) {
 }
 
 uint32_t titleHueColor(double hueDeg) {
-    double hue = std::fmod(hueDeg, 360.0);
-    if (hue < 0) hue += 360;
-    const double hp = hue / 60;
-    const double c = 0.578, m = 0.371;
-    const double x = c * (1 - std::fabs(std::fmod(hp, 2.0) - 1));
-    double r = 0, g = 0, b = 0;
-    switch (std::min(5, static_cast<int>(hp))) {
-        case 0:
-            r = c, g = x;
-            break;
-        case 1:
-            r = x, g = c;
-            break;
-        case 2:
-            g = c, b = x;
-            break;
-        case 3:
-            g = x, b = c;
-            break;
-        case 4:
-            r = x, b = c;
-            break;
-        default:
-            r = c, b = x;
-            break;
-    }
-    auto channel = [m](double v) {
-        const int k = static_cast<int>((v + m) * 255 + 0.5);
-        return static_cast<uint32_t>(std::clamp(k, 0, 255));
-    };
-    return channel(r) << 16 | channel(g) << 8 | channel(b);
+    return hueColor(hueDeg, 0.578, 0.371);
 }
 
 GlyphMotion titleGlyphMotion(int index, double t) {

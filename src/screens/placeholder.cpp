@@ -86,12 +86,6 @@ std::unique_ptr<ui::Screen> makeMenu() {
 std::unique_ptr<ui::Screen> makeLevelSelect() {
     return placeholder(ui::ScreenKind::LevelSelect);
 }
-std::unique_ptr<ui::Screen> makePlaying(const ui::GameState&) {
-    return placeholder(ui::ScreenKind::Playing);
-}
-std::unique_ptr<ui::Screen> makeSolved(const ui::GameState&) {
-    return placeholder(ui::ScreenKind::Solved);
-}
 std::unique_ptr<ui::Screen> makeEnding(const ui::GameState&) {
     return placeholder(ui::ScreenKind::Ending);
 }

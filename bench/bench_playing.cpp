@@ -1,0 +1,127 @@
+// Frame cost of the playing screen while it plays the stored solution of flat level 104
+// (17 tubes), against an empty frame, for both renderers and two window sizes.
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "core/levels.h"
+#include "core/storage.h"
+#include "harness.h"
+#include "screens/playing.h"
+#include "screens/screens.h"
+#include "ui/app.h"
+
+namespace {
+
+constexpr int kLevel = 104;
+constexpr double kDt = 1.0 / 60;
+
+// Process CPU time, so that renderer threads (llvmpipe) are counted too.
+double cpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1000.0 + ts.tv_nsec / 1e6;
+}
+
+struct Stats {
+    double mean = 0, p99 = 0;
+};
+
+Stats summarise(std::vector<double> v) {
+    Stats s;
+    if (v.empty()) return s;
+    for (double x : v)
+        s.mean += x;
+    s.mean /= v.size();
+    std::sort(v.begin(), v.end());
+    s.p99 = v[std::min(v.size() - 1, static_cast<size_t>(v.size() * 0.99))];
+    return s;
+}
+
+void run(const char* label, harness::RendererKind kind, int w, int h) {
+    harness::Canvas canvas(harness::Options{w, h, 1.0, kind, false});
+    if (!canvas.ok()) {
+        std::printf("%-12s %dx%d unavailable: %s\n", label, w, h, SDL_GetError());
+        return;
+    }
+    store::clearGame();
+    double t = 0;
+    std::vector<double> empty;
+    for (int f = 0; f < 120; ++f) {
+        t += kDt;
+        const double c0 = cpuMs();
+        canvas.frame(t, nullptr);
+        canvas.present();
+        empty.push_back(cpuMs() - c0);
+    }
+
+    ui::GameState rec;
+    rec.kind = ui::ScreenKind::Playing;
+    rec.level = kLevel;
+    rec.seed = 1;
+    // Through the real game loop, so that the wallpaper is the level's own.
+    ui::Game::instance()->resetTo(rec);
+    t += kDt;
+    canvas.frame(t, [](ui::Ctx& c) { ui::Game::instance()->update(c); });
+    const mar::GameState start = mar::loadLevel(kLevel);
+    screens::BoardLayout layout;
+    screens::layoutBoard(layout, w, h, start.tubeCount(), start.capacity, false);
+    const auto solution = mar::levelSolution(kLevel);
+
+    // One click every 0.35 s: pick-ups, flights, landings and liquid all overlap as in real play.
+    std::vector<double> frames;
+    size_t next = 0;
+    bool pickUp = true;
+    double nextClick = t + 0.35;
+    while (next < solution.size()) {
+        t += kDt;
+        bool click = false;
+        double x = 0, y = 0;
+        if (t >= nextClick) {
+            const int tube = pickUp ? solution[next].from : solution[next].to;
+            x = layout.tubes[tube].r.cx();
+            y = layout.tubes[tube].r.cy();
+            click = true;
+            nextClick = t + (pickUp ? 0.1 : 0.6);
+            if (!pickUp) ++next;
+            pickUp = !pickUp;
+        }
+        const double c0 = cpuMs();
+        canvas.frame(t, [&](ui::Ctx& c) {
+            c.in.pressed = click;
+            c.in.mouseX = x;
+            c.in.mouseY = y;
+            ui::Game::instance()->update(c);
+        });
+        canvas.present();
+        frames.push_back(cpuMs() - c0);
+    }
+    const Stats e = summarise(empty), p = summarise(frames);
+    std::printf(
+        "%-12s %-9s %4dx%-4d empty %6.2f ms (p99 %6.2f) | playing %6.2f ms (p99 %6.2f) cpu, "
+        "%zu frames\n",
+        label, canvas.rendererName().c_str(), w, h, e.mean, e.p99, p.mean, p.p99, frames.size());
+    store::clearGame();
+    store::clearAllSolves();
+}
+
+}  // namespace
+
+int main() {
+    // Never touch the player's own saved game.
+    char tmpl[] = "/tmp/bench_playing_XXXXXX";
+    if (const char* dir = mkdtemp(tmpl)) setenv("XDG_DATA_HOME", dir, 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    store::ensureDataDirs();
+    std::printf(
+        "bench_playing: level %d (%d tubes), stored solution of %zu moves, cpu ms per frame\n",
+        kLevel + 1, mar::loadLevel(kLevel).tubeCount(), mar::levelSolution(kLevel).size());
+    for (auto [w, h] : {std::pair{1920, 1080}, std::pair{1280, 720}}) {
+        run("software", harness::RendererKind::Software, w, h);
+        run("accelerated", harness::RendererKind::Accelerated, w, h);
+    }
+    return 0;
+}

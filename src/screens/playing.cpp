@@ -1,0 +1,434 @@
+// The playing screen: lays out the board, animates flights, bounces, glows and liquid,
+// draws board and chrome, and turns taps and keys into moves.
+#include "screens/playing.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "core/state.h"
+#include "i18n/i18n.h"
+#include "platform/audio.h"
+#include "screens/common.h"
+#include "screens/playing_logic.h"
+#include "screens/screens.h"
+#include "theme/theme.h"
+#include "ui/draw.h"
+#include "ui/marble.h"
+#include "ui/tube.h"
+#include "ui/widgets.h"
+
+namespace screens {
+
+// ---- Geometry ----
+
+void layoutBoard(BoardLayout& out, double w, double h, int n, int cap, bool attract) {
+    double top = 72;
+    if (attract) {
+        out.headerH = out.footerH = 0;
+        top = 8;
+    } else if (h < 560) {
+        out.headerH = 52;
+        out.footerH = 58;
+        top = 60;
+    } else {
+        out.headerH = 64;
+        out.footerH = 76;
+        top = 72;
+    }
+    const double W = w - 24;
+    const double H = h - out.headerH - out.footerH - 16;
+    out.rows = n > 7 ? 2 : 1;
+    const double rowH = H / out.rows;
+    out.perRow = std::max(1, (n + out.rows - 1) / out.rows);
+    const int k = out.perRow;
+    const double rowGap = out.rows == 2 ? 12 : 0;
+    const double s = std::min({W / k * 0.78, rowH / (cap + 1) * 0.92, 0.15 * std::min(w, h)});
+    const double marbleD = std::floor(0.78 * s);
+    const double tubeW = std::floor(s);
+    const double tubeH = std::floor(cap * marbleD + (cap - 1) * 3 + 0.4 * marbleD + 16);
+    const double x0 = 12 + (W - (k * tubeW + (k - 1) * 8)) / 2;
+    const double y0 = top + (H - out.rows * tubeH - rowGap) / 2;
+    out.tubes.resize(n);
+    for (int i = 0; i < n; ++i) {
+        const int row = i / k, col = i % k;
+        out.tubes[i].r = {x0 + col * (tubeW + 8), y0 + row * (tubeH + 12), tubeW, tubeH};
+        out.tubes[i].marbleD = marbleD;
+    }
+}
+
+double slotCy(const TubeLayout& t, int j) {
+    return t.r.y + t.r.h - 8 - t.marbleD / 2 - j * (t.marbleD + 3);
+}
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kFlightTime = 0.55;
+constexpr double kLift = 14;
+
+double easeInOutFlight(double t) {
+    return t * t * (3 - 2 * t);
+}
+double easeOutQuad(double t) {
+    return 1 - (1 - t) * (1 - t);
+}
+double easeInOutCubic(double t) {
+    return t < 0.5 ? 4 * t * t * t : 1 - std::pow(2 - 2 * t, 3) / 2;
+}
+
+struct Flight {
+    bool active = false;
+    double t = 0;
+    double fromX = 0, fromY = 0, toX = 0, toY = 0;
+    double apexY = 0;
+    double radius = 0;
+    int colorId = 0;
+    int targetIdx = -1;
+    double startRotation = 0, deltaAngle = 0, endRotation = 0;
+    double dipMagnitude = 0;
+    bool triggerFlash = false;
+};
+
+class Playing : public ui::Screen {
+  public:
+    Playing(int level, uint32_t seed, bool attract) : game_(level, seed, attract) {
+        const size_t n = game_.state().tubes.size();
+        dips_.assign(n, 0);
+        dipVel_.assign(n, 0);
+        dipT_.assign(n, 0);
+        dipMag_.assign(n, 0);
+        dipPhase_.assign(n, 0);
+        glows_.assign(n, 0);
+        glowT_.assign(n, 0);
+        glowPhase_.assign(n, 0);
+    }
+
+    void update(ui::Ctx& c) override {
+        drawWallpaper(c);
+        game_.beginFrame(c.t);
+        layoutBoard(layout_, c.w, c.h, game_.state().tubeCount(), game_.state().capacity,
+                    game_.attract());
+        step(c);
+        drawBoard(c);
+        drawFlight(c);
+        if (!game_.attract()) drawChrome(c);
+        drawWinFlash(c);
+        handleInput(c);
+    }
+
+    bool settled() const { return game_.solvedAndSettled(); }
+
+  private:
+    // ---- Moves with their flight ----
+
+    void move(int from, int to) {
+        const int m = static_cast<int>(game_.state().tubes[to].size());
+        const MoveOutcome out = game_.doMove(from, to);
+        selected_ = -1;
+        const TubeLayout& F = layout_.tubes[from];
+        const TubeLayout& D = layout_.tubes[to];
+        Flight f;
+        f.radius = F.marbleD / 2;
+        f.fromX = F.r.cx();
+        f.fromY = slotCy(F, out.fromSlot) - kLift;
+        f.toX = D.r.cx();
+        f.toY = slotCy(D, m);
+        const double dx = f.toX - f.fromX;
+        const double clearance = std::clamp(70 + 0.3 * std::fabs(dx), 80.0, 180.0);
+        f.apexY = std::min(F.r.y, D.r.y) - f.radius - clearance;
+        f.colorId = out.colorId;
+        f.targetIdx = to;
+        f.startRotation = out.startRotation;
+        f.endRotation = out.endRotation;
+        double base = std::fmod(out.endRotation - out.startRotation, 2 * kPi);
+        if (base < 0) base += 2 * kPi;
+        const double turns = std::min(1 + std::fabs(dx) / 200, 3.0);
+        f.deltaAngle = dx >= 0 ? base + turns * 2 * kPi : base - turns * 2 * kPi;
+        f.dipMagnitude = std::max(2.0, (game_.state().capacity - m) * 2.5);
+        f.triggerFlash = out.triggerFlash;
+        f.active = true;
+        flight_ = f;
+    }
+
+    void tapTube(int i) {
+        if (flight_.active) return;
+        const auto& tubes = game_.state().tubes;
+        if (selected_ < 0) {
+            if (tubes[i].empty()) return;
+            selected_ = i;
+            audio::play(audio::Sfx::Pickup);
+        } else if (selected_ == i) {
+            selected_ = -1;
+            audio::play(audio::Sfx::Click);
+        } else if (mar::canMoveOne(game_.state(), selected_, i)) {
+            move(selected_, i);
+        } else {
+            flashTube_ = i;
+            flashUntil_ = c_t_ + 0.25;
+            audio::play(audio::Sfx::Illegal);
+        }
+    }
+
+    void undo() {
+        if (flight_.active) return;
+        game_.undo();
+        selected_ = -1;
+    }
+
+    void restart() {
+        flight_.active = false;
+        game_.restart();
+        selected_ = -1;
+    }
+
+    // ---- Per-frame animation ----
+
+    void step(ui::Ctx& c) {
+        const double d = std::min(c.dt, 0.05);
+        const int n = game_.state().tubeCount();
+        if (flight_.active) {
+            flight_.t += d;
+            if (flight_.t >= kFlightTime) {
+                flight_.active = false;
+                const int ti = flight_.targetIdx;
+                dipPhase_[ti] = 1;
+                dipT_[ti] = 0;
+                dipMag_[ti] = flight_.dipMagnitude;
+                if (flight_.triggerFlash) {
+                    glowPhase_[ti] = 1;
+                    glowT_[ti] = 0;
+                }
+                game_.landFlight();
+            }
+        }
+        for (int i = 0; i < n; ++i) {
+            if (dipPhase_[i] == 1) {
+                dipT_[i] += d;
+                const double p = dipT_[i] / 0.07;
+                dips_[i] = dipMag_[i] * easeOutQuad(std::min(p, 1.0));
+                if (p >= 1) {
+                    dipPhase_[i] = 2;
+                    dipVel_[i] = 0;
+                }
+            } else if (dipPhase_[i] == 2) {
+                const double acc = (-320 * dips_[i] - 10 * dipVel_[i]) / 0.8;
+                dipVel_[i] += acc * d;
+                dips_[i] += dipVel_[i] * d;
+                if (std::fabs(dips_[i]) < 0.05 && std::fabs(dipVel_[i]) < 0.5) {
+                    dips_[i] = dipVel_[i] = 0;
+                    dipPhase_[i] = 0;
+                }
+            }
+            if (glowPhase_[i] == 1) {
+                glowT_[i] += d;
+                glows_[i] = std::min(1.0, glowT_[i] / 0.12);
+                if (glowT_[i] >= 0.12) {
+                    glowPhase_[i] = 2;
+                    glowT_[i] = 0;
+                }
+            } else if (glowPhase_[i] == 2) {
+                glowT_[i] += d;
+                const double r = glowT_[i] / 0.7;
+                glows_[i] = 1 - r;
+                if (r >= 1) {
+                    glows_[i] = 0;
+                    glowPhase_[i] = 0;
+                }
+            }
+            if (game_.fillTargets[i] <= 0) {
+                game_.fills[i] = 0;
+                game_.fillT[i] = 0;
+            } else if (game_.fills[i] < 1) {
+                game_.fillT[i] += d;
+                game_.fills[i] = easeInOutCubic(std::min(game_.fillT[i] / 3.0, 1.0));
+            }
+        }
+        if (game_.attract() && !flight_.active && !mar::isSolved(game_.state())) {
+            game_.attractT += d;
+            const auto& sol = game_.solution();
+            if (game_.attractT >= 0.65 && game_.autoIdx < static_cast<int>(sol.size())) {
+                game_.attractT = 0;
+                const mar::Move m = sol[game_.autoIdx];
+                if (mar::canMoveOne(game_.state(), m.from, m.to)) {
+                    ++game_.autoIdx;
+                    move(m.from, m.to);
+                } else {
+                    game_.autoIdx = static_cast<int>(sol.size());
+                }
+            }
+        }
+        game_.checkSolved(c.t);
+        if (game_.driveWin(c.t) == WinStep::HandOver) {
+            ui::GameState next;
+            next.kind = ui::ScreenKind::Solved;
+            next.level = game_.level();
+            next.moves = game_.moveCount();
+            next.elapsedMs = game_.finalElapsed();
+            left_ = true;
+            ui::Game::instance()->replace(next);
+        }
+    }
+
+    // ---- Drawing ----
+
+    void drawMarble(const TubeLayout& t, double x, double y, int colour, double rotation) {
+        const auto& pal = game_.palette();
+        const uint32_t rgb = pal.empty() ? 0x888888 : pal[colour % pal.size()];
+        ui::blitMarble(x, y, t.marbleD / 2, rgb, game_.world().skin, colour + 1, rotation, 1.0);
+    }
+
+    void drawBoard(ui::Ctx& c) {
+        c_t_ = c.t;
+        if (flashUntil_ > 0 && c.t > flashUntil_) {
+            flashTube_ = -1;
+            flashUntil_ = 0;
+        }
+        const auto& st = game_.state();
+        const auto& rots = game_.rotations();
+        for (int i = 0; i < st.tubeCount(); ++i) {
+            const TubeLayout& t = layout_.tubes[i];
+            ui::Rect r = t.r;
+            r.y += dips_[i];
+            ui::TubeStyle style;
+            style.tint = game_.world().glassTint;
+            style.selected = i == selected_;
+            style.flashing = i == flashTube_;
+            ui::blitTube(r, style);
+            const double fill = game_.fills[i];
+            if (fill > 0)
+                ui::blitTubeFluid(r, ui::fluidColorFor(game_.level(), game_.seed(), i), fill, c.t,
+                                  1.3 * i);
+            const auto& tube = st.tubes[i];
+            int count = static_cast<int>(tube.size());
+            if (flight_.active && flight_.targetIdx == i) --count;
+            for (int j = 0; j < count; ++j) {
+                double y = slotCy(t, j) + dips_[i];
+                if (i == selected_ && j == count - 1) y -= kLift;
+                double rot = j < static_cast<int>(rots[i].size()) ? rots[i][j] : 0;
+                if (fill > 0)
+                    rot += std::clamp(4 * (fill - double(j) / st.capacity), 0.0, 1.0) * 0.55 * c.t;
+                drawMarble(t, r.cx(), y, tube[j], rot);
+            }
+            if (glows_[i] > 0.001) ui::blitTubeGlow(r, glows_[i]);
+        }
+    }
+
+    void drawFlight(ui::Ctx&) {
+        if (!flight_.active) return;
+        const double p = std::clamp(flight_.t / kFlightTime, 0.0, 1.0);
+        const double e = easeInOutFlight(p);
+        const double u = 1 - e;
+        // Cubic Bézier: up from the source, across at the apex, down into the target.
+        const double x = u * u * u * flight_.fromX + 3 * u * u * e * flight_.fromX +
+                         3 * u * e * e * flight_.toX + e * e * e * flight_.toX;
+        const double y = u * u * u * flight_.fromY + 3 * u * u * e * flight_.apexY +
+                         3 * u * e * e * flight_.apexY + e * e * e * flight_.toY;
+        const auto& pal = game_.palette();
+        const uint32_t rgb = pal.empty() ? 0x888888 : pal[flight_.colorId % pal.size()];
+        ui::blitMarble(x, y, flight_.radius, rgb, game_.world().skin, flight_.colorId + 1,
+                       flight_.startRotation + flight_.deltaAngle * e, 1.0);
+    }
+
+    void drawChrome(ui::Ctx& c) {
+        const double hh = layout_.headerH, fh = layout_.footerH;
+        const double bh = std::min(hh - 16, 36.0);
+        const double by = (hh - bh) / 2;
+        if (ui::pillButton(c, {16, by, 104, bh}, i18n::tr("playing.back"), ui::PillIcon::Back)) {
+            audio::play(audio::Sfx::Click);
+            goToMenu();
+            return;
+        }
+        if (ui::pillButton(c, {c.w - 16 - 104, by, 104, bh}, i18n::tr("playing.undo"),
+                           ui::PillIcon::Undo, game_.historySize() == 0))
+            undo();
+        const double cw = std::min(c.w - 272, 240.0);
+        ui::titleCard(c, {(c.w - cw) / 2, (hh - bh - 8) / 2, cw, bh + 8},
+                      i18n::tr("playing.levelLabel", {{"n", std::to_string(game_.level() + 1)}}),
+                      i18n::tr("playing.moves", {{"n", std::to_string(game_.moveCount())}}));
+        const double bf = std::min(fh - 32, 34.0);
+        if (ui::pillButton(c, {(c.w - 150) / 2, c.h - fh + 4, 150, bf}, i18n::tr("playing.restart"),
+                           ui::PillIcon::Restart))
+            restart();
+        ui::TextStyle ts;
+        ts.family = "sans";
+        ts.size = 12;
+        ts.bold = true;
+        ts.color = 0x4A3826;
+        ts.alpha = 0.55;
+        ts.align = ui::Align::Center;
+        ts.maxWidth = c.w - 40;
+        ts.minScale = 0.6;
+        ui::drawText(c.cr, c.w / 2, c.h - fh + bf + 14,
+                     i18n::tr(selected_ < 0 ? "playing.hintPickSource" : "playing.hintPickTarget"),
+                     ts);
+    }
+
+    void drawWinFlash(ui::Ctx& c) {
+        const double f = game_.winFlash();
+        if (f > 0.001) ui::fillRect(c.cr, {0, 0, c.w, c.h}, 0xFFFFFF, std::clamp(f, 0.0, 1.0));
+    }
+
+    // ---- Input ----
+
+    void goToMenu() {
+        ui::GameState menu;
+        menu.kind = ui::ScreenKind::Menu;
+        left_ = true;
+        ui::Game::instance()->resetTo(menu);
+    }
+
+    void handleInput(ui::Ctx& c) {
+        if (left_ || game_.attract() || game_.solved()) return;
+        for (int i = 0; i < game_.state().tubeCount(); ++i) {
+            if (c.takeClick(layout_.tubes[i].r.inset(-6))) {
+                tapTube(i);
+                return;
+            }
+        }
+        if (c.in.hasKey(SDLK_ESCAPE)) {
+            goToMenu();
+        } else if (c.in.hasKey(SDLK_u) || c.in.hasKey(SDLK_BACKSPACE)) {
+            undo();
+        } else if (c.in.hasKey(SDLK_r)) {
+            restart();
+        }
+    }
+
+    // ---- Rules-level state (position, history, clock, liquid) ----
+    PlayingLogic game_;
+
+    // ---- UI state ----
+    int selected_ = -1;
+    int flashTube_ = -1;
+    double flashUntil_ = 0;
+    bool left_ = false;  // the back button already replaced this screen
+
+    // ---- Draw state, rebuilt freely ----
+    BoardLayout layout_;
+    double c_t_ = 0;  // time of the latest drawn frame, for the refusal flash
+    Flight flight_;
+    std::vector<double> dips_, dipVel_, dipT_, dipMag_;
+    std::vector<int> dipPhase_;
+    std::vector<double> glows_, glowT_;
+    std::vector<int> glowPhase_;
+};
+
+}  // namespace
+
+std::unique_ptr<ui::Screen> makePlaying(const ui::GameState& s) {
+    return std::make_unique<Playing>(s.level, s.seed, false);
+}
+
+std::unique_ptr<ui::Screen> makeAttractBoard(int level, unsigned seed) {
+    return std::make_unique<Playing>(level, seed, true);
+}
+
+bool attractBoardDone(const std::unique_ptr<ui::Screen>& board) {
+    const auto* p = dynamic_cast<const Playing*>(board.get());
+    return p != nullptr && p->settled();
+}
+
+}  // namespace screens

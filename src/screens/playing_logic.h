@@ -1,0 +1,126 @@
+// The rules half of the playing screen: board set-up and resume, moves, undo, restart,
+// the play clock, saving after every change, solve detection and the win sequence timing.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "core/levels.h"
+#include "core/state.h"
+#include "core/storage.h"
+
+namespace theme {
+struct World;
+}
+
+namespace screens {
+
+// What the screen needs to launch the flying marble of a move just made.
+struct MoveOutcome {
+    mar::Move move;
+    int colorId = 0;
+    int fromSlot = 0;  // slot the marble left (0 = bottom)
+    int toSlot = 0;    // slot it lands in
+    double startRotation = 0;
+    double endRotation = 0;
+    bool triggerFlash = false;  // the destination is complete after the move
+};
+
+// What the win sequence asks of the screen on this frame.
+enum class WinStep { None, HandOver };
+
+// True when a saved game may be resumed on the level whose start position is `initial`:
+// same level and seed, same shape, and nothing in it that the board could not hold.
+bool savedGameFits(const store::SavedGame& g, int level, uint32_t seed,
+                   const mar::GameState& initial, int colors);
+
+class PlayingLogic {
+  public:
+    PlayingLogic(int level, uint32_t seed, bool attract);
+
+    // ---- Operations ----
+    // Starts the play clock on the first frame and notes the frame time.
+    void beginFrame(double t);
+    // Applies a move already found legal with mar::canMoveOne; returns what the flight needs.
+    MoveOutcome doMove(int fromIdx, int toIdx);
+    void undo();
+    void restart();
+    void persist() const;
+    int64_t elapsedMs() const;
+    void syncFillTargets();
+    double rotationFor(int tube, int slot, int colour) const;
+    void resetRotations();
+    // The flying marble reached its tube; its liquid may now rise.
+    void landFlight();
+    // Tests for the solve once per frame; true on the frame the puzzle became solved.
+    bool checkSolved(double t);
+    void onSolved(double t);
+    WinStep driveWin(double t);
+
+    // ---- Read access ----
+    int level() const { return level_; }
+    uint32_t seed() const { return seed_; }
+    bool attract() const { return attract_; }
+    const mar::LevelInfo& info() const { return info_; }
+    const theme::World& world() const { return *world_; }
+    const std::vector<uint32_t>& palette() const { return palette_; }
+    const mar::GameState& initial() const { return initial_; }
+    const mar::GameState& state() const { return state_; }
+    const std::vector<std::vector<double>>& rotations() const { return rotations_; }
+    int historySize() const { return static_cast<int>(history_.size()); }
+    const std::vector<mar::Move>& solution() const { return solution_; }
+    int moveCount() const { return moveCount_; }
+    int flightTarget() const { return flightTarget_; }
+    bool flying() const { return flightTarget_ >= 0; }
+    double startedAt() const { return startedAt_; }
+    int64_t finalElapsed() const { return finalElapsed_; }
+    double solvedAt() const { return solvedAt_; }
+    bool solved() const { return solvedAt_ >= 0; }
+    bool glarePlayed() const { return glarePlayed_; }
+    bool settleDone() const { return settleDone_; }
+    bool solvedAndSettled() const { return solvedAt_ >= 0 && settleDone_; }
+    double winFlash() const { return winFlash_; }
+
+    // Liquid in completed tubes: the screen animates `fills` towards `fillTargets`.
+    std::vector<double> fills, fillTargets, fillT;
+    // Demo boards: time since the last automatic move and the next solution move.
+    double attractT = 0;
+    int autoIdx = 0;
+
+  private:
+    struct HistoryEntry {
+        mar::Move move;
+        double sourceRotation = 0;
+    };
+
+    // ---- Fixed for the board ----
+    int level_;
+    uint32_t seed_;
+    bool attract_;
+    mar::LevelInfo info_;
+    const theme::World* world_;
+    std::vector<uint32_t> palette_;
+    mar::GameState initial_;
+    std::vector<mar::Move> solution_;
+
+    // ---- What undo and restart restore ----
+    mar::GameState state_;
+    std::vector<std::vector<double>> rotations_;
+    std::vector<HistoryEntry> history_;
+    int moveCount_ = 0;
+
+    // ---- Clock and win sequence ----
+    double startedAt_ = -1;
+    double lastT_ = 0;
+    int64_t elapsedBase_ = 0;
+    int64_t finalElapsed_ = 0;
+    double solvedAt_ = -1;
+    bool glarePlayed_ = false;
+    bool settleDone_ = false;
+    double winFlash_ = 0;
+
+    // Destination of the marble in the air, or -1.
+    int flightTarget_ = -1;
+};
+
+}  // namespace screens

@@ -1,0 +1,192 @@
+// The solved screen: scores the result, stores best and unlock, reveals the stars and offers
+// the next level, a replay or the menu.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/levels.h"
+#include "core/state.h"
+#include "core/storage.h"
+#include "i18n/i18n.h"
+#include "platform/audio.h"
+#include "screens/common.h"
+#include "screens/screens.h"
+#include "screens/solved.h"
+#include "ui/draw.h"
+#include "ui/widgets.h"
+
+namespace screens {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Sizes of the centred block; the compact set keeps it on windows lower than 620 units.
+struct SolvedLayout {
+    double scale, starOffset, headlineOffset, headlineSize, firstLine, lineSize, gap, buttonH,
+        buttonPitch, buttonFont, bottomSpace, blockThree, blockFewer;
+};
+constexpr SolvedLayout kNormal{1.0, 34, 78, 36, 52, 22, 41.8, 50, 66, 17, 198, 472.1, 506.2};
+constexpr SolvedLayout kCompact{0.7, 23.8, 54.6, 26, 34, 17, 32.3, 40, 50, 14, 150, 349.95, 376.3};
+
+const SolvedLayout& layoutFor(double h) {
+    return h < 620 ? kCompact : kNormal;
+}
+
+double blockTop(double h, int stars) {
+    const SolvedLayout& L = layoutFor(h);
+    const double block = stars >= 3 ? L.blockThree : L.blockFewer;
+    return std::max((h - block) / 2, 0.06 * h);
+}
+
+class Solved : public ui::Screen {
+  public:
+    Solved(int level, int moves, int64_t elapsedMs)
+        : level_(level),
+          moves_(moves),
+          optimum_(mar::levelInfo(level).solutionLength),
+          stars_(mar::computeStars(moves, optimum_)),
+          elapsedMs_(elapsedMs),
+          hasNext_(level + 1 < mar::totalLevels()) {
+        // Both are merges keeping the better value, so rebuilding the screen is harmless.
+        store::advanceUnlockedLevel(level_ + 2);
+        store::recordBest(level_, {stars_, moves_, elapsedMs_});
+    }
+
+    void update(ui::Ctx& c) override {
+        drawWallpaper(c);
+        if (start_ < 0) start_ = c.t;
+        const double age = c.t - start_;
+        while (soundsPlayed_ < stars_ && age >= 0.35 + 0.43 * soundsPlayed_) {
+            static constexpr audio::Sfx kStarSfx[] = {audio::Sfx::Star1, audio::Sfx::Star2,
+                                                      audio::Sfx::Star3};
+            audio::play(kStarSfx[std::min(soundsPlayed_, 2)]);
+            ++soundsPlayed_;
+        }
+
+        const SolvedLayout& L = layoutFor(c.h);
+        const double y0 = blockTop(c.h, stars_);
+        ui::starRow(c, c.w / 2, y0 + L.starOffset, stars_, L.scale, c.t, age);
+
+        const double breath = (std::sin(age * kPi / 1.1) + 1) / 2;
+        ui::TextStyle head;
+        head.family = "sans";
+        head.size = L.headlineSize * (1 + 0.08 * breath);
+        head.alpha = 0.85 + 0.15 * breath;
+        head.bold = true;
+        head.color = 0xE8633A;
+        head.maxWidth = c.w - 40;
+        head.minScale = 0.6;
+        const double headY = y0 + L.headlineOffset;
+        ui::drawTextCentered(c.cr, c.w / 2, headY, i18n::tr("solved.headline"), head);
+
+        double y = headY + L.firstLine;
+        auto line = [&](const std::string& text, uint32_t colour, double size, double phase,
+                        double advance) {
+            ui::TextStyle st;
+            st.family = "sans";
+            st.bold = true;
+            st.color = colour;
+            st.size = size;
+            st.maxWidth = c.w - 40;
+            st.minScale = 0.6;
+            st.shadowRadius = 3;
+            st.shadowDy = 2;
+            st.shadowColor = 0x4A3826;
+            st.shadowAlpha = 0.22;
+            ui::drawTextCentered(c.cr, c.w / 2, y + 2 * std::sin(age * 2.4 + phase), text, st);
+            y += advance;
+        };
+        const double ls = L.lineSize;
+        line(i18n::tr("solved.levelLine", {{"n", std::to_string(level_ + 1)}}), 0x2AA7BD, ls, 0,
+             1.55 * ls);
+        line(i18n::tr("solved.movesLine", {{"n", std::to_string(moves_)}}), 0xE8633A, ls, 0.6,
+             1.55 * ls);
+        if (stars_ < 3)
+            line(i18n::tr("solved.optimumHint", {{"n", std::to_string(optimum_)}}), 0xC8902E,
+                 0.75 * ls, 1.2, 1.2 * ls);
+        line(i18n::tr("solved.timeLine", {{"time", ui::formatTime(elapsedMs_)}}), 0x6F9C3A, ls, 1.8,
+             0);
+
+        const auto buttons = solvedButtonRects(c.w, c.h, stars_);
+        ui::MenuBtnOpts primary;
+        primary.primary = true;
+        primary.fontSize = L.buttonFont;
+        ui::MenuBtnOpts normal;
+        normal.fontSize = L.buttonFont;
+        const std::string first =
+            hasNext_ ? i18n::tr("solved.nextLevel", {{"n", std::to_string(level_ + 2)}})
+                     : i18n::tr("solved.toTemple");
+        if (ui::menuButton(c, buttons[0], first, primary)) {
+            leave();
+            ui::GameState next;
+            if (hasNext_) {
+                next.kind = ui::ScreenKind::Playing;
+                next.level = level_ + 1;
+                next.seed = freshSeed();
+            } else {
+                next.kind = ui::ScreenKind::Ending;
+                next.forcePerfect = -1;
+            }
+            ui::Game::instance()->replace(next);
+            return;
+        }
+        if (ui::menuButton(c, buttons[1], i18n::tr("solved.again"), normal)) {
+            leave();
+            ui::GameState again;
+            again.kind = ui::ScreenKind::Playing;
+            again.level = level_;
+            again.seed = freshSeed();
+            ui::Game::instance()->replace(again);
+            return;
+        }
+        if (ui::menuButton(c, buttons[2], i18n::tr("solved.toMenu"), normal)) {
+            leave();
+            ui::GameState menu;
+            menu.kind = ui::ScreenKind::Menu;
+            ui::Game::instance()->resetTo(menu);
+            return;
+        }
+        ui::footer(c, c.h);
+    }
+
+  private:
+    // Every way out discards a saved game, so the next board never resumes a stale one.
+    static void leave() {
+        audio::play(audio::Sfx::Click);
+        store::clearGame();
+    }
+    // A new board gets a new seed, so its marbles and liquids differ from the last attempt.
+    static uint32_t freshSeed() { return static_cast<uint32_t>(store::nowMs() & 0xFFFFFFFFu); }
+
+    int level_;
+    int moves_;
+    int optimum_;
+    int stars_;
+    int soundsPlayed_ = 0;
+    int64_t elapsedMs_;
+    bool hasNext_;
+    double start_ = -1;
+};
+
+}  // namespace
+
+std::array<ui::Rect, 3> solvedButtonRects(double w, double h, int stars) {
+    const SolvedLayout& L = layoutFor(h);
+    // The time line sits below the level and moves lines and, under three stars, the optimum.
+    double lastLine = blockTop(h, stars) + L.headlineOffset + L.firstLine + 2 * 1.55 * L.lineSize;
+    if (stars < 3) lastLine += 1.2 * L.lineSize;
+    const double bw = std::min(0.72 * w, 300.0);
+    const double by = std::min(lastLine + L.gap, h - L.bottomSpace - 44);
+    std::array<ui::Rect, 3> out;
+    for (int i = 0; i < 3; ++i)
+        out[i] = {(w - bw) / 2, by + i * L.buttonPitch, bw, L.buttonH};
+    return out;
+}
+
+std::unique_ptr<ui::Screen> makeSolved(const ui::GameState& s) {
+    return std::make_unique<Solved>(s.level, s.moves, s.elapsedMs);
+}
+
+}  // namespace screens

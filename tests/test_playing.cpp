@@ -1,0 +1,332 @@
+// The playing screen through the real game loop: scripted clicks on an offscreen window.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "core/levels.h"
+#include "core/state.h"
+#include "core/storage.h"
+#include "harness.h"
+#include "i18n/i18n.h"
+#include "screens/playing.h"
+#include "test_support.h"
+
+using harness::Canvas;
+using harness::Options;
+using screens::BoardLayout;
+using screens::layoutBoard;
+using ui::ScreenKind;
+using namespace testsupport;
+
+namespace {
+
+constexpr double kDt = 0.05;
+
+// Drives the whole game loop at a fixed frame step on one offscreen canvas.
+class Loop {
+  public:
+    Loop(int w, int h) : canvas_(opts(w, h)), w_(w), h_(h) {}
+
+    bool ok() const { return canvas_.ok(); }
+    double t() const { return t_; }
+
+    void open(int level, uint32_t seed = 0) {
+        ui::GameState s;
+        s.kind = ScreenKind::Playing;
+        s.level = level;
+        s.seed = seed;
+        ui::Game::instance()->resetTo(s);
+        frame();  // the request is carried out after this frame
+        frame();  // the board's first frame
+        level_ = level;
+    }
+
+    void frame(double x = -1, double y = -1, int key = 0) {
+        t_ += kDt;
+        canvas_.frame(t_, [&](ui::Ctx& c) {
+            c.in.mouseX = x;
+            c.in.mouseY = y;
+            c.in.pressed = x >= 0;
+            if (key) c.in.keys.push_back(key);
+            ui::Game::instance()->update(c);
+        });
+    }
+    void wait(double seconds) {
+        for (double s = 0; s < seconds - 1e-9; s += kDt)
+            frame();
+    }
+    void tapTube(int i) {
+        const ui::Rect r = board().tubes[i].r;
+        frame(r.cx(), r.cy());
+    }
+    // A whole move: pick up, put down, and let the marble land.
+    void move(const mar::Move& m) {
+        tapTube(m.from);
+        tapTube(m.to);
+        wait(0.6);
+    }
+    BoardLayout board() const {
+        const mar::GameState s = mar::loadLevel(level_);
+        BoardLayout b;
+        layoutBoard(b, w_, h_, s.tubeCount(), s.capacity, false);
+        return b;
+    }
+    harness::Image shot() const { return canvas_.snapshot(); }
+
+  private:
+    static Options opts(int w, int h) {
+        Options o;
+        o.w = w;
+        o.h = h;
+        return o;
+    }
+    Canvas canvas_;
+    int w_, h_;
+    int level_ = 0;
+    double t_ = 100;
+};
+
+ScreenKind topKind() {
+    return ui::Game::instance()->top().kind;
+}
+
+class PlayingScreen : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        wipeDataDir();
+        store::ensureDataDirs();
+        i18n::setLanguage("en");
+    }
+};
+
+// A non-solving legal move of a level's start position, and a refused one.
+mar::Move legalMove(const mar::GameState& s) {
+    return mar::legalMoves(s).front();
+}
+
+}  // namespace
+
+TEST_F(PlayingScreen, ClickingTheStoredSolutionSolvesLevelOneAndHandsOverAt627) {
+    Loop loop(1280, 720);
+    ASSERT_TRUE(loop.ok());
+    loop.open(0, 77);
+    const auto solution = mar::levelSolution(0);
+    mar::GameState expected = mar::loadLevel(0);
+    double lastTap = 0;
+    for (size_t i = 0; i < solution.size(); ++i) {
+        loop.tapTube(solution[i].from);
+        loop.tapTube(solution[i].to);
+        lastTap = loop.t();
+        expected = mar::applyMoveOne(expected, solution[i]);
+        if (i + 1 < solution.size()) {
+            store::SavedGame g = store::loadGame();
+            ASSERT_TRUE(g.valid) << "move " << i;
+            EXPECT_EQ(g.state, expected);
+            EXPECT_EQ(g.moveCount, static_cast<int>(i + 1));
+            ASSERT_EQ(g.history.size(), i + 1);
+            EXPECT_EQ(g.history.back(), solution[i]);
+            loop.wait(0.6);
+        }
+    }
+    loop.frame();  // the solve test runs at the start of the next frame
+    EXPECT_FALSE(fileExists(dataDir() + "/save.json"));
+    const double solvedAt = lastTap + kDt;
+    auto solves = store::listSolves();
+    ASSERT_EQ(solves.size(), 1u);
+    EXPECT_EQ(solves[0].level, 0);
+    EXPECT_EQ(solves[0].seed, 77u);
+    EXPECT_EQ(solves[0].moves, static_cast<int>(solution.size()));
+    EXPECT_EQ(solves[0].stars, 3);
+    EXPECT_EQ(solves[0].finalTubes, expected.tubes);
+    while (loop.t() + kDt < solvedAt + 6.27 - 1e-6) {
+        loop.frame();
+        ASSERT_EQ(topKind(), ScreenKind::Playing) << "at " << loop.t() - solvedAt;
+    }
+    loop.frame();
+    EXPECT_EQ(topKind(), ScreenKind::Solved) << "at " << loop.t() - solvedAt;
+    EXPECT_EQ(ui::Game::instance()->top().moves, static_cast<int>(solution.size()));
+    EXPECT_EQ(ui::Game::instance()->top().level, 0);
+}
+
+TEST_F(PlayingScreen, TapsAndKeysDriveUndoRestartRefusalsAndFlights) {
+    Loop loop(1280, 720);
+    ASSERT_TRUE(loop.ok());
+    loop.open(0);
+    const mar::GameState start = mar::loadLevel(0);
+    const mar::Move m = legalMove(start);
+
+    // A move then an undo leaves the counter at 2.
+    loop.move(m);
+    loop.frame(-1, -1, SDLK_u);
+    store::SavedGame g = store::loadGame();
+    EXPECT_EQ(g.moveCount, 2);
+    EXPECT_EQ(g.state, start);
+
+    // Restart saves the start position with no moves and no time.
+    loop.move(m);
+    loop.wait(1.0);
+    loop.frame(-1, -1, SDLK_r);
+    g = store::loadGame();
+    EXPECT_EQ(g.moveCount, 0);
+    EXPECT_EQ(g.elapsedMs, 0);
+    EXPECT_EQ(g.state, start);
+
+    // A refused target keeps the pick-up: the next tap on a legal target still moves.
+    int refused = -1;
+    for (int i = 0; i < start.tubeCount(); ++i)
+        if (i != m.from && !mar::canMoveOne(start, m.from, i)) refused = i;
+    ASSERT_GE(refused, 0);
+    loop.tapTube(m.from);
+    loop.tapTube(refused);
+    EXPECT_EQ(store::loadGame().moveCount, 0);
+    loop.tapTube(m.to);
+    EXPECT_EQ(store::loadGame().moveCount, 1);
+
+    // Taps and undo during the flight are ignored.
+    const mar::GameState afterOne = mar::applyMoveOne(start, m);
+    const mar::Move m2 = legalMove(afterOne);
+    loop.tapTube(m2.from);
+    loop.frame(-1, -1, SDLK_BACKSPACE);
+    EXPECT_EQ(store::loadGame().moveCount, 1);
+    loop.wait(0.6);
+    // Had the tap during the flight picked up, this would now be a move onto m2.from.
+    loop.move(m2);
+    g = store::loadGame();
+    EXPECT_EQ(g.moveCount, 2);
+    EXPECT_EQ(g.state, mar::applyMoveOne(afterOne, m2));
+
+    // Escape leaves for the menu and the game stays saved.
+    loop.frame(-1, -1, SDLK_ESCAPE);
+    EXPECT_EQ(topKind(), ScreenKind::Menu);
+    EXPECT_TRUE(store::loadGame().valid);
+}
+
+TEST_F(PlayingScreen, ReopeningTheLevelResumesAndAnotherLevelDiscards) {
+    Loop loop(800, 480);
+    ASSERT_TRUE(loop.ok());
+    loop.open(0);
+    const mar::GameState start = mar::loadLevel(0);
+    const mar::Move m = legalMove(start);
+    loop.move(m);
+    loop.wait(2.0);
+    loop.frame(-1, -1, SDLK_ESCAPE);
+    loop.frame();
+    const store::SavedGame before = store::loadGame();
+    ASSERT_TRUE(before.valid);
+    loop.open(0);
+    loop.frame(-1, -1, SDLK_u);  // the resumed game keeps counting
+    store::SavedGame g = store::loadGame();
+    EXPECT_EQ(g.moveCount, before.moveCount + 1);
+    EXPECT_GE(g.elapsedMs, before.elapsedMs);
+    EXPECT_EQ(g.state, start);
+    loop.open(1);
+    EXPECT_FALSE(store::loadGame().valid);
+}
+
+TEST(PlayingLayout, RowsAndChromeFollowTubeCountAndWindowHeight) {
+    BoardLayout b;
+    layoutBoard(b, 1280, 720, 7, 4, false);
+    EXPECT_EQ(b.rows, 1);
+    for (const auto& t : b.tubes)
+        EXPECT_EQ(t.r.y, b.tubes[0].r.y);
+    EXPECT_EQ(b.headerH, 64);
+    EXPECT_EQ(b.footerH, 76);
+
+    layoutBoard(b, 1280, 720, 8, 4, false);
+    EXPECT_EQ(b.rows, 2);
+    EXPECT_EQ(b.perRow, 4);
+    EXPECT_EQ(b.tubes[3].r.y, b.tubes[0].r.y);
+    EXPECT_GT(b.tubes[4].r.y, b.tubes[0].r.bottom());
+    EXPECT_EQ(b.tubes[4].r.x, b.tubes[0].r.x);
+
+    layoutBoard(b, 800, 559, 5, 4, false);
+    EXPECT_EQ(b.headerH, 52);
+    EXPECT_EQ(b.footerH, 58);
+    layoutBoard(b, 800, 560, 5, 4, false);
+    EXPECT_EQ(b.headerH, 64);
+    layoutBoard(b, 800, 480, 5, 4, true);
+    EXPECT_EQ(b.headerH, 0);
+    EXPECT_EQ(b.footerH, 0);
+
+    // Every board of the catalogue fits its window between the chrome bars.
+    for (int level : {0, 49, 104}) {
+        const mar::GameState s = mar::loadLevel(level);
+        for (auto [w, h] : {std::pair{1280, 720}, std::pair{800, 480}}) {
+            layoutBoard(b, w, h, s.tubeCount(), s.capacity, false);
+            for (const auto& t : b.tubes) {
+                EXPECT_GE(t.r.x, 0) << level;
+                EXPECT_LE(t.r.right(), w) << level;
+                EXPECT_GE(t.r.y, b.headerH) << level;
+                EXPECT_LE(t.r.bottom(), h - b.footerH) << level;
+            }
+        }
+    }
+}
+
+// Writes the pictures worth looking at when VANTREL_SHOTS names a directory.
+TEST_F(PlayingScreen, Screenshots) {
+    const char* dir = std::getenv("VANTREL_SHOTS");
+    if (!dir) GTEST_SKIP() << "set VANTREL_SHOTS to write the pictures";
+    for (auto [w, h] : {std::pair{1280, 720}, std::pair{800, 480}}) {
+        Loop loop(w, h);
+        ASSERT_TRUE(loop.ok());
+        for (int level : {0, 49, 104}) {
+            loop.open(level);
+            loop.wait(0.3);
+            loop.shot().writePng(std::string(dir) + "/play_" + std::to_string(level + 1) + "_" +
+                                 std::to_string(w) + ".png");
+        }
+        loop.open(0);
+        const mar::Move m = mar::levelSolution(0).front();
+        loop.tapTube(m.from);
+        loop.tapTube(m.to);
+        loop.wait(0.25);
+        loop.shot().writePng(std::string(dir) + "/flight_" + std::to_string(w) + ".png");
+        loop.wait(0.6);
+        for (size_t i = 1; i < mar::levelSolution(0).size(); ++i)
+            loop.move(mar::levelSolution(0)[i]);
+        loop.wait(5.5);
+        loop.shot().writePng(std::string(dir) + "/veil_" + std::to_string(w) + ".png");
+    }
+}
+
+TEST_F(PlayingScreen, ADemoBoardPlaysItsSolutionAloneAndSettles) {
+    Loop loop(800, 480);
+    ASSERT_TRUE(loop.ok());
+    auto board = screens::makeAttractBoard(0, 5);
+    const size_t moves = mar::levelSolution(0).size();
+    double t = 0;
+    bool done = false;
+    // 0.65 s of pause and 0.55 s of flight per move, then 3.2 s of settling counted from the
+    // last move; clicks and keys change nothing.
+    for (int f = 0; f < 400 && !done; ++f) {
+        t += kDt;
+        done = screens::attractBoardDone(board);
+        if (!done) {
+            ui::Ctx c;
+            cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 800, 480);
+            c.cr = cairo_create(s);
+            c.w = 800;
+            c.h = 480;
+            c.t = t;
+            c.dt = kDt;
+            c.in.pressed = true;
+            c.in.mouseX = 400;
+            c.in.mouseY = 240;
+            c.in.keys.push_back(SDLK_r);
+            board->update(c);
+            cairo_destroy(c.cr);
+            cairo_surface_destroy(s);
+        }
+    }
+    EXPECT_TRUE(done);
+    const double expected = moves * 1.2 - 0.55 + 3.2;
+    EXPECT_GE(t, expected);
+    EXPECT_LE(t, expected + 0.2);
+    EXPECT_FALSE(fileExists(dataDir() + "/save.json"));
+    EXPECT_TRUE(store::listSolves().empty());
+    EXPECT_FALSE(screens::attractBoardDone(screens::makeAttractBoard(1, 5)));
+}

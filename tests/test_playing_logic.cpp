@@ -1,0 +1,346 @@
+// The playing screen's rules: moves, undo, restart, the clock, saving, resuming and solving.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "core/levels.h"
+#include "core/state.h"
+#include "core/storage.h"
+#include "screens/playing_logic.h"
+#include "test_support.h"
+
+using screens::PlayingLogic;
+using screens::WinStep;
+using namespace testsupport;
+
+namespace {
+
+constexpr uint32_t kSeed = 4242;
+
+std::string savePath() {
+    return dataDir() + "/save.json";
+}
+
+// Plays one move the way the screen does: the marble flies, then lands.
+void play(PlayingLogic& p, const mar::Move& m) {
+    ASSERT_TRUE(mar::canMoveOne(p.state(), m.from, m.to)) << m.from << "->" << m.to;
+    p.doMove(m.from, m.to);
+    p.landFlight();
+}
+
+// The first legal move of level 0 that does not solve it.
+mar::Move firstMove(const PlayingLogic& p) {
+    auto moves = mar::legalMoves(p.state());
+    EXPECT_FALSE(moves.empty());
+    return moves.front();
+}
+
+class PlayingLogicTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        wipeDataDir();
+        store::ensureDataDirs();
+    }
+};
+
+}  // namespace
+
+TEST_F(PlayingLogicTest, SolvingLevelZeroSavesEveryMoveThenRecordsTheSolve) {
+    PlayingLogic p(0, kSeed, false);
+    p.beginFrame(10.0);
+    const auto solution = mar::levelSolution(0);
+    ASSERT_FALSE(solution.empty());
+    mar::GameState expected = p.initial();
+    for (size_t i = 0; i < solution.size(); ++i) {
+        play(p, solution[i]);
+        expected = mar::applyMoveOne(expected, solution[i]);
+        EXPECT_EQ(p.state(), expected);
+        if (i + 1 < solution.size()) {
+            store::SavedGame g = store::loadGame();
+            ASSERT_TRUE(g.valid) << "after move " << i;
+            EXPECT_EQ(g.level, 0);
+            EXPECT_EQ(g.seed, kSeed);
+            EXPECT_EQ(g.state, expected);
+            EXPECT_EQ(g.moveCount, static_cast<int>(i + 1));
+            ASSERT_EQ(g.history.size(), i + 1);
+            for (size_t k = 0; k <= i; ++k)
+                EXPECT_EQ(g.history[k], solution[k]);
+        }
+        EXPECT_EQ(p.checkSolved(10.0 + i), i + 1 == solution.size());
+    }
+    // The solving move is recorded as a solve, never as a running game.
+    EXPECT_FALSE(fileExists(savePath()));
+    auto solves = store::listSolves();
+    ASSERT_EQ(solves.size(), 1u);
+    const auto& e = solves.front();
+    EXPECT_EQ(e.level, 0);
+    EXPECT_EQ(e.seed, kSeed);
+    EXPECT_EQ(e.moves, static_cast<int>(solution.size()));
+    EXPECT_EQ(e.stars, 3);
+    EXPECT_EQ(e.capacity, p.state().capacity);
+    EXPECT_EQ(e.finalTubes, p.state().tubes);
+    EXPECT_EQ(e.elapsedMs, static_cast<int64_t>((solution.size() - 1) * 1000));
+    EXPECT_FALSE(e.id.empty());
+    // Only one solve test fires.
+    EXPECT_FALSE(p.checkSolved(99.0));
+    EXPECT_EQ(store::listSolves().size(), 1u);
+}
+
+TEST_F(PlayingLogicTest, AnUndoCountsAsAMoveAndRestoresTheMarbleExactly) {
+    PlayingLogic p(0, kSeed, false);
+    p.beginFrame(0);
+    const auto before = p.state();
+    const auto rotBefore = p.rotations();
+    // Nothing to undo yet.
+    p.undo();
+    EXPECT_EQ(p.moveCount(), 0);
+
+    const mar::Move m = firstMove(p);
+    auto out = p.doMove(m.from, m.to);
+    EXPECT_EQ(out.startRotation, rotBefore[m.from].back());
+    EXPECT_EQ(out.endRotation, p.rotationFor(m.to, out.toSlot, out.colorId));
+    // No undo while the marble is in the air.
+    p.undo();
+    EXPECT_EQ(p.moveCount(), 1);
+    EXPECT_EQ(p.historySize(), 1);
+    p.landFlight();
+    p.undo();
+    EXPECT_EQ(p.moveCount(), 2);
+    EXPECT_EQ(p.historySize(), 0);
+    EXPECT_EQ(p.state(), before);
+    EXPECT_EQ(p.rotations(), rotBefore);
+    store::SavedGame g = store::loadGame();
+    ASSERT_TRUE(g.valid);
+    EXPECT_EQ(g.moveCount, 2);
+    EXPECT_TRUE(g.history.empty());
+    EXPECT_EQ(g.state, before);
+}
+
+TEST_F(PlayingLogicTest, RestartSavesTheStartPositionWithNoMovesAndNoTime) {
+    PlayingLogic p(0, kSeed, false);
+    p.beginFrame(1.0);
+    play(p, firstMove(p));
+    p.beginFrame(4.5);
+    EXPECT_EQ(p.elapsedMs(), 3500);
+    p.restart();
+    EXPECT_EQ(p.moveCount(), 0);
+    EXPECT_EQ(p.historySize(), 0);
+    EXPECT_EQ(p.state(), p.initial());
+    EXPECT_FALSE(p.flying());
+    EXPECT_EQ(p.elapsedMs(), 0);
+    store::SavedGame g = store::loadGame();
+    ASSERT_TRUE(g.valid);
+    EXPECT_EQ(g.state, p.initial());
+    EXPECT_EQ(g.moveCount, 0);
+    EXPECT_EQ(g.elapsedMs, 0);
+    EXPECT_TRUE(g.history.empty());
+    // The clock starts again on the next frame.
+    p.beginFrame(7.0);
+    p.beginFrame(7.25);
+    EXPECT_EQ(p.elapsedMs(), 250);
+}
+
+TEST_F(PlayingLogicTest, ResumingKeepsPositionCounterAndTime) {
+    mar::GameState afterTwo;
+    {
+        PlayingLogic p(0, kSeed, false);
+        p.beginFrame(0);
+        play(p, firstMove(p));
+        p.beginFrame(2.0);
+        play(p, firstMove(p));
+        afterTwo = p.state();
+    }
+    PlayingLogic r(0, kSeed, false);
+    EXPECT_EQ(r.state(), afterTwo);
+    EXPECT_EQ(r.moveCount(), 2);
+    EXPECT_EQ(r.historySize(), 2);
+    EXPECT_EQ(r.elapsedMs(), 2000);
+    r.beginFrame(50.0);
+    r.beginFrame(50.5);
+    EXPECT_EQ(r.elapsedMs(), 2500);
+    // Rotations follow from the positions; an undone resumed move had no remembered angle.
+    for (int i = 0; i < r.state().tubeCount(); ++i)
+        for (size_t j = 0; j < r.state().tubes[i].size(); ++j)
+            EXPECT_EQ(r.rotations()[i][j],
+                      r.rotationFor(i, static_cast<int>(j), r.state().tubes[i][j]));
+    const mar::Move last = store::loadGame().history.back();
+    r.undo();
+    EXPECT_EQ(r.rotations()[last.from].back(), 0.0);
+    EXPECT_EQ(r.moveCount(), 3);
+}
+
+TEST_F(PlayingLogicTest, AnotherLevelOrSeedDiscardsTheSavedGame) {
+    {
+        PlayingLogic p(0, kSeed, false);
+        play(p, firstMove(p));
+    }
+    ASSERT_TRUE(fileExists(savePath()));
+    {
+        PlayingLogic other(1, kSeed, false);
+        EXPECT_EQ(other.moveCount(), 0);
+        EXPECT_FALSE(fileExists(savePath()));
+    }
+    {
+        PlayingLogic p(0, kSeed, false);
+        play(p, firstMove(p));
+    }
+    PlayingLogic reseeded(0, kSeed + 1, false);
+    EXPECT_EQ(reseeded.state(), reseeded.initial());
+    EXPECT_FALSE(fileExists(savePath()));
+}
+
+TEST_F(PlayingLogicTest, AHostileSavedGameStartsTheLevelFresh) {
+    const mar::GameState start = mar::loadLevel(0);
+    const int colors = mar::levelInfo(0).colors;
+    auto base = [&] {
+        store::SavedGame g;
+        g.valid = true;
+        g.level = 0;
+        g.seed = kSeed;
+        g.state = start;
+        g.moveCount = 7;
+        g.elapsedMs = 1234;
+        return g;
+    };
+    std::vector<std::pair<std::string, store::SavedGame>> cases;
+    {
+        auto g = base();
+        g.state.tubes.front().front() = -3;
+        cases.push_back({"negative colour", g});
+    }
+    {
+        auto g = base();
+        g.state.tubes.front().front() = colors;
+        cases.push_back({"colour past the palette", g});
+    }
+    {
+        // Same marble count, but one tube holds more than the glass.
+        auto g = base();
+        int full = -1, other = -1;
+        for (int i = 0; i < g.state.tubeCount(); ++i) {
+            if (static_cast<int>(g.state.tubes[i].size()) == g.state.capacity && full < 0)
+                full = i;
+            else if (!g.state.tubes[i].empty() && other < 0)
+                other = i;
+        }
+        ASSERT_GE(full, 0);
+        ASSERT_GE(other, 0);
+        g.state.tubes[full].push_back(g.state.tubes[other].back());
+        g.state.tubes[other].pop_back();
+        cases.push_back({"over-full tube", g});
+    }
+    {
+        auto g = base();
+        g.history.push_back({0, start.tubeCount() + 5});
+        cases.push_back({"history names a missing tube", g});
+    }
+    {
+        auto g = base();
+        g.level = 3;
+        cases.push_back({"wrong level", g});
+    }
+    {
+        auto g = base();
+        g.state.tubes.push_back({});
+        cases.push_back({"extra tube", g});
+    }
+    for (const auto& [name, g] : cases) {
+        SCOPED_TRACE(name);
+        wipeDataDir();
+        store::ensureDataDirs();
+        store::saveGame(g);
+        PlayingLogic p(0, kSeed, false);
+        EXPECT_EQ(p.state(), start);
+        EXPECT_EQ(p.moveCount(), 0);
+        EXPECT_EQ(p.elapsedMs(), 0);
+        EXPECT_FALSE(fileExists(savePath()));
+        // The board is fully playable afterwards.
+        p.undo();
+        play(p, firstMove(p));
+        EXPECT_TRUE(store::loadGame().valid);
+    }
+    EXPECT_TRUE(screens::savedGameFits(base(), 0, kSeed, start, colors));
+}
+
+TEST_F(PlayingLogicTest, TheWinSequenceGlaresThenHandsOverAtItsTimes) {
+    PlayingLogic p(0, kSeed, false);
+    p.beginFrame(0);
+    for (const auto& m : mar::levelSolution(0))
+        play(p, m);
+    ASSERT_TRUE(p.checkSolved(20.0));
+    EXPECT_EQ(p.driveWin(20.0), WinStep::None);
+    EXPECT_EQ(p.driveWin(25.0), WinStep::None);
+    EXPECT_FALSE(p.glarePlayed());
+    EXPECT_EQ(p.winFlash(), 0.0);
+    EXPECT_EQ(p.driveWin(25.06), WinStep::None);
+    EXPECT_TRUE(p.glarePlayed());
+    EXPECT_GT(p.winFlash(), 0.0);
+    EXPECT_EQ(p.driveWin(26.26), WinStep::None);
+    EXPECT_NEAR(p.winFlash(), (26.26 - 25.05) / 1.3, 1e-9);
+    EXPECT_EQ(p.driveWin(26.27), WinStep::HandOver);
+    EXPECT_FALSE(p.settleDone());
+    EXPECT_EQ(p.finalElapsed(), 20000);
+}
+
+TEST_F(PlayingLogicTest, ADemoBoardSettlesAndNeverWritesAnything) {
+    {
+        // A saved game of the same level survives a demo board of it.
+        PlayingLogic p(0, kSeed, false);
+        play(p, firstMove(p));
+    }
+    const std::string saved = readText(savePath());
+    PlayingLogic demo(0, kSeed, true);
+    EXPECT_EQ(demo.state(), demo.initial());
+    EXPECT_EQ(demo.solution(), mar::levelSolution(0));
+    demo.beginFrame(0);
+    for (const auto& m : demo.solution())
+        play(demo, m);
+    demo.undo();
+    play(demo, demo.solution().back());
+    ASSERT_TRUE(demo.checkSolved(1.0));
+    EXPECT_EQ(demo.driveWin(4.1), WinStep::None);
+    EXPECT_FALSE(demo.solvedAndSettled());
+    EXPECT_EQ(demo.driveWin(4.2), WinStep::None);
+    EXPECT_TRUE(demo.solvedAndSettled());
+    EXPECT_EQ(demo.driveWin(100.0), WinStep::None);
+    EXPECT_EQ(demo.winFlash(), 0.0);
+    EXPECT_EQ(readText(savePath()), saved);
+    EXPECT_TRUE(store::listSolves().empty());
+}
+
+TEST_F(PlayingLogicTest, LiquidRisesOnlyAfterTheMarbleLands) {
+    PlayingLogic p(0, kSeed, false);
+    const auto solution = mar::levelSolution(0);
+    // Find the first move that completes a tube.
+    for (const auto& m : solution) {
+        p.doMove(m.from, m.to);
+        if (mar::isTubeComplete(p.state(), m.to)) {
+            EXPECT_EQ(p.fillTargets[m.to], 0.0);
+            p.landFlight();
+            EXPECT_EQ(p.fillTargets[m.to], 1.0);
+            EXPECT_EQ(p.fills[m.to], 0.0);
+            // Taking the marble back drains the tube at once.
+            p.undo();
+            EXPECT_EQ(p.fillTargets[m.to], 0.0);
+            return;
+        }
+        p.landFlight();
+    }
+    FAIL() << "level 0's solution completes no tube";
+}
+
+TEST_F(PlayingLogicTest, CompletedTubesOfAResumedGameStartFull) {
+    PlayingLogic p(0, kSeed, false);
+    const auto solution = mar::levelSolution(0);
+    int completed = -1;
+    for (size_t i = 0; i + 1 < solution.size() && completed < 0; ++i) {
+        play(p, solution[i]);
+        if (mar::isTubeComplete(p.state(), solution[i].to)) completed = solution[i].to;
+    }
+    ASSERT_GE(completed, 0);
+    PlayingLogic r(0, kSeed, false);
+    EXPECT_EQ(r.fills[completed], 1.0);
+    EXPECT_EQ(r.fillTargets[completed], 1.0);
+    EXPECT_EQ(r.fillT[completed], 3.0);
+}

@@ -26,9 +26,14 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 [ -n "$win" ] || fail "window not found"
-sleep 0.5
-import -window root "$out/window.png"
-colours=$(/usr/bin/convert "$out/window.png" -format %k info:)
+# A slow (sanitizer) build may need a while for its first frame.
+colours=0
+for _ in $(seq 40); do
+  import -window root "$out/window.png"
+  colours=$(/usr/bin/convert "$out/window.png" -format %k info:)
+  [ "$colours" -gt 2 ] && break
+  sleep 0.25
+done
 [ "$colours" -gt 2 ] || fail "screen is blank ($colours colours)"
 
 xdotool key --window "$win" q

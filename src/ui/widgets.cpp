@@ -26,18 +26,9 @@ double degToRad(double deg) {
     return deg * M_PI / 180;
 }
 
-// The widgets' text: sans, bold, centred, shrinking to 60 % at most.
+// The widgets' labels: bold.
 TextStyle labelStyle(double size, uint32_t color, double alpha, double maxWidth) {
-    TextStyle st;
-    st.family = "sans";
-    st.size = size;
-    st.bold = true;
-    st.color = color;
-    st.alpha = alpha;
-    st.align = Align::Center;
-    st.maxWidth = maxWidth;
-    st.minScale = 0.6;
-    return st;
+    return widgetTextStyle(size, true, color, alpha, maxWidth);
 }
 
 void strokePath(cairo_t* cr, double width, uint32_t rgb, double alpha) {
@@ -416,6 +407,19 @@ void drawLock(cairo_t* cr, double cx, double cy, double size, uint32_t color, do
 void drawCaret(cairo_t* cr, double cx, double cy, double size, uint32_t color, double alpha) {
     fillTriangle(cr, cx - 0.45 * size, cy - 0.2 * size, cx + 0.45 * size, cy - 0.2 * size, cx,
                  cy + 0.32 * size, color, alpha);
+}
+
+TextStyle widgetTextStyle(double size, bool bold, uint32_t color, double alpha, double maxWidth) {
+    TextStyle st;
+    st.family = "sans";
+    st.size = size;
+    st.bold = bold;
+    st.color = color;
+    st.alpha = alpha;
+    st.align = Align::Center;
+    st.maxWidth = maxWidth;
+    st.minScale = 0.6;
+    return st;
 }
 
 }  // namespace ui

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "ui/app.h"
+#include "ui/draw.h"
 
 namespace ui {
 
@@ -111,5 +112,8 @@ std::string formatDate(int64_t ms);
 std::string makerLine();
 // The maker line centred near bottomY.
 void footer(Ctx& ctx, double bottomY);
+
+// The widgets' text: sans, centred, shrinking to 60 % at most.
+TextStyle widgetTextStyle(double size, bool bold, uint32_t color, double alpha, double maxWidth);
 
 }  // namespace ui

@@ -15,19 +15,6 @@ namespace {
 
 constexpr char kMaker[] = "Vantrel Software";
 
-TextStyle centredStyle(double size, bool bold, uint32_t color, double alpha, double maxWidth) {
-    TextStyle st;
-    st.family = "sans";
-    st.size = size;
-    st.bold = bold;
-    st.color = color;
-    st.alpha = alpha;
-    st.align = Align::Center;
-    st.maxWidth = maxWidth;
-    st.minScale = 0.6;
-    return st;
-}
-
 }  // namespace
 
 // ---- Dialog ----
@@ -52,9 +39,9 @@ int confirmDialog(Ctx& ctx, const std::string& title, const std::string& message
     sandFrame(cr, box, 18, theme::kPillFill, 0.98, theme::kPillBorder, theme::kPillBorderBottom, 4,
               3);
     drawTextCentered(cr, box.cx(), box.y + 34, title,
-                     centredStyle(20, true, theme::kText, 1, box.w - 40));
+                     widgetTextStyle(20, true, theme::kText, 1, box.w - 40));
     drawTextWrapped(cr, box.x + 20, box.y + 62, box.w - 40, message,
-                    centredStyle(14, false, theme::kText, 0.8, 0));
+                    widgetTextStyle(14, false, theme::kText, 0.8, 0));
 
     int result = 0;
     if (plainButton(ctx, d.cancel, cancelLabel, false)) result = -1;
@@ -114,7 +101,7 @@ std::string makerLine() {
 
 void footer(Ctx& ctx, double bottomY) {
     drawTextCentered(ctx.cr, ctx.w / 2, bottomY - 14, makerLine(),
-                     centredStyle(11, true, theme::kTextMuted, 0.85, ctx.w - 32));
+                     widgetTextStyle(11, true, theme::kTextMuted, 0.85, ctx.w - 32));
 }
 
 }  // namespace ui

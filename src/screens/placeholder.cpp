@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "screens/screens.h"
+#include "screens/placeholder.h"
 
 namespace screens {
 namespace {
@@ -71,38 +71,10 @@ class Placeholder : public ui::Screen {
     ui::ScreenKind kind_;
 };
 
-std::unique_ptr<ui::Screen> placeholder(ui::ScreenKind kind) {
-    return std::make_unique<Placeholder>(kind);
-}
-
 }  // namespace
 
-std::unique_ptr<ui::Screen> makeSplash() {
-    return placeholder(ui::ScreenKind::Splash);
-}
-std::unique_ptr<ui::Screen> makeMenu() {
-    return placeholder(ui::ScreenKind::Menu);
-}
-std::unique_ptr<ui::Screen> makeLevelSelect() {
-    return placeholder(ui::ScreenKind::LevelSelect);
-}
-std::unique_ptr<ui::Screen> makeEnding(const ui::GameState&) {
-    return placeholder(ui::ScreenKind::Ending);
-}
-std::unique_ptr<ui::Screen> makeGallery() {
-    return placeholder(ui::ScreenKind::Gallery);
-}
-std::unique_ptr<ui::Screen> makeSettings() {
-    return placeholder(ui::ScreenKind::Settings);
-}
-std::unique_ptr<ui::Screen> makeAbout() {
-    return placeholder(ui::ScreenKind::About);
-}
-std::unique_ptr<ui::Screen> makeLicenses() {
-    return placeholder(ui::ScreenKind::Licenses);
-}
-std::unique_ptr<ui::Screen> makeAttract(const ui::GameState&) {
-    return placeholder(ui::ScreenKind::Attract);
+std::unique_ptr<ui::Screen> makePlaceholder(ui::ScreenKind kind) {
+    return std::make_unique<Placeholder>(kind);
 }
 
 }  // namespace screens

@@ -1,0 +1,11 @@
+// Temporary: the real screen is still being built.
+#include "screens/placeholder.h"
+#include "screens/screens.h"
+
+namespace screens {
+
+std::unique_ptr<ui::Screen> makeSplash() {
+    return makePlaceholder(ui::ScreenKind::Splash);
+}
+
+}  // namespace screens

@@ -8,12 +8,15 @@
 #include "ui/background.h"
 #include "ui/effects.h"
 #include "ui/life.h"
+#include "ui/widgets.h"
 
 namespace screens {
 
 namespace {
 
 constexpr int kPerPage = 10;
+constexpr double kChipW = 84, kChipH = 34, kChipGap = 8, kChipTop = 58;
+constexpr double kCardGap = 10;
 
 }  // namespace
 
@@ -68,6 +71,64 @@ int pageCountFor(int totalLevels) {
 
 int pageForLevel(int flatLevel) {
     return std::max(flatLevel, 0) / kPerPage;
+}
+
+// ---- Paged card lists ----
+
+std::string pageChipLabel(int page, int totalLevels) {
+    const int first = kPerPage * page + 1;
+    const int last = std::min(kPerPage * page + kPerPage, totalLevels);
+    return std::to_string(first) + "\u2013" + std::to_string(last);
+}
+
+int pageChipBar(ui::Ctx& c, int totalLevels, int activePage, int markedPage, double* scroll) {
+    const int pages = pageCountFor(totalLevels);
+    const ui::Rect view{16, kChipTop, c.w - 32, kChipH};
+    const double contentW = pages * kChipW + (pages - 1) * kChipGap;
+    ui::applyScroll(c, view, contentW, scroll);
+    double x = view.x;
+    if (contentW <= view.w) {
+        *scroll = 0;
+        x += (view.w - contentW) / 2;
+    } else {
+        // applyScroll bounds the offset as for a column; sideways the bar stops once its last
+        // chip reaches the right edge, so it never scrolls into emptiness.
+        *scroll = std::clamp(*scroll, 0.0, contentW - view.w);
+        x -= *scroll;
+    }
+    int clicked = -1;
+    for (int i = 0; i < pages; ++i) {
+        const ui::Rect r{x + i * (kChipW + kChipGap), kChipTop, kChipW, kChipH};
+        if (r.right() <= -68 || r.x >= c.w) continue;
+        const bool marked = i == markedPage && i != activePage;
+        if (ui::pageChip(c, r, pageChipLabel(i, totalLevels), i == activePage, marked)) clicked = i;
+    }
+    return clicked;
+}
+
+ui::Rect CardGrid::card(int k, double scroll) const {
+    return {viewport.x + (k % cols) * (cardW + kCardGap),
+            viewport.y + (k / cols) * (cardH + kCardGap) - scroll, cardW, cardH};
+}
+
+bool CardGrid::offView(int k, double scroll) const {
+    const ui::Rect r = card(k, scroll);
+    return r.bottom() < viewport.y - 4 || r.y > viewport.bottom() + 4;
+}
+
+ui::Rect cardGridViewport(double w, double h) {
+    return {16, 102, w - 32, h - 146};
+}
+
+CardGrid cardGrid(const ui::Rect& viewport, int cols, double cardW, double cardH, int count) {
+    CardGrid g;
+    g.viewport = viewport;
+    g.cols = std::max(cols, 1);
+    g.cardW = cardW;
+    g.cardH = cardH;
+    const int rows = (std::max(count, 0) + g.cols - 1) / g.cols;
+    g.contentH = rows > 0 ? rows * cardH + (rows - 1) * kCardGap : 0;
+    return g;
 }
 
 }  // namespace screens

@@ -1,6 +1,8 @@
 // What every screen shares: the wallpaper under its content and the page arithmetic of lists.
 #pragma once
 
+#include <string>
+
 #include "ui/app.h"
 
 namespace screens {
@@ -24,5 +26,32 @@ void drawWallpaperFor(ui::Ctx& c, const ui::GameState& s);
 // Ten items per page; never fewer than one page.
 int pageCountFor(int totalLevels);
 int pageForLevel(int flatLevel);
+
+// ---- Paged card lists (level select and gallery) ----
+
+// "1–10", "11–20", …: the first and last level number of a page, the last one capped at the
+// catalogue's end.
+std::string pageChipLabel(int page, int totalLevels);
+// The bar of page chips under the headline: centred when it fits, otherwise scrolled sideways
+// by *scroll (the wheel over the bar moves it). markedPage gets a dot unless it is the active
+// one. Returns the page whose chip took this frame's click, or -1.
+int pageChipBar(ui::Ctx& c, int totalLevels, int activePage, int markedPage, double* scroll);
+
+// Cards of one page in rows of cols, 10 units apart, in the viewport below the chip bar.
+struct CardGrid {
+    ui::Rect viewport;
+    int cols = 1;
+    double cardW = 0, cardH = 0;
+    double contentH = 0;  // of all rows, for scrolling
+
+    // Card k (0-based on the page) with the grid scrolled up by scroll.
+    ui::Rect card(int k, double scroll) const;
+    // Whether card k lies wholly more than 4 units outside the viewport, so need not be drawn.
+    bool offView(int k, double scroll) const;
+};
+// The grid's viewport in a window of w x h.
+ui::Rect cardGridViewport(double w, double h);
+// A grid of count cards of the given size; cols at least 1.
+CardGrid cardGrid(const ui::Rect& viewport, int cols, double cardW, double cardH, int count);
 
 }  // namespace screens

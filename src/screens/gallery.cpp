@@ -1,11 +1,206 @@
-// Temporary: the real screen is still being built.
-#include "screens/placeholder.h"
+// The gallery: every solved level as a card with its final board, moves, time, stars and date,
+// in the level select's pages of ten; a card starts its level afresh.
+#include "screens/gallery.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/levels.h"
+#include "core/storage.h"
+#include "i18n/i18n.h"
+#include "platform/audio.h"
+#include "screens/common.h"
 #include "screens/screens.h"
+#include "theme/theme.h"
+#include "ui/draw.h"
+#include "ui/thumbnail.h"
+#include "ui/widgets.h"
 
 namespace screens {
+namespace {
+
+// Bounds for boards read from disk: well above any level of the catalogue, low enough that a
+// damaged file cannot make a thumbnail cost more than a real one.
+constexpr size_t kMaxBoardTubes = 32;
+constexpr int kMaxBoardCapacity = 16;
+
+// The page last chosen with a chip; -1 until then. Lives as long as the process, not on disk.
+int& lastGalleryPage() {
+    static int page = -1;
+    return page;
+}
+
+// A stored board made drawable: at most kMaxBoardTubes tubes, each no fuller than the
+// capacity, which covers the fullest tube as far as kMaxBoardCapacity allows.
+void tidyBoard(store::SolveEntry& e) {
+    if (e.finalTubes.size() > kMaxBoardTubes) e.finalTubes.resize(kMaxBoardTubes);
+    size_t fullest = 0;
+    for (const auto& tube : e.finalTubes)
+        fullest = std::max(fullest, tube.size());
+    const int needed = static_cast<int>(std::min<size_t>(fullest, kMaxBoardCapacity));
+    e.capacity = std::clamp(std::max(e.capacity, needed), 1, kMaxBoardCapacity);
+    for (auto& tube : e.finalTubes)
+        if (tube.size() > static_cast<size_t>(e.capacity)) tube.resize(e.capacity);
+}
+
+class Gallery : public ui::Screen {
+  public:
+    Gallery()
+        : total_(mar::totalLevels()),
+          currentPage_(pageForLevel(std::min(store::unlockedLevel(), total_) - 1)) {
+        // Read once: the store re-reads its file on every call.
+        for (store::SolveEntry& e : store::listSolves()) {
+            if (e.level < 0 || e.level >= total_) continue;  // not a level of this catalogue
+            e.stars = std::clamp(e.stars, 0, 3);
+            e.moves = std::max(e.moves, 0);
+            e.elapsedMs = std::max<int64_t>(e.elapsedMs, 0);
+            tidyBoard(e);
+            const mar::LevelInfo info = mar::levelInfo(e.level);
+            palettes_.push_back(
+                theme::rotatedPalette(theme::worldForTier(info.tier), info.paletteOffset));
+            solves_.push_back(std::move(e));
+        }
+        int latest = -1;
+        for (size_t i = 0; i < solves_.size(); ++i)
+            if (latest < 0 || solves_[i].solvedAt > solves_[static_cast<size_t>(latest)].solvedAt)
+                latest = static_cast<int>(i);
+        const int latestPage =
+            latest < 0 ? 0 : pageForLevel(solves_[static_cast<size_t>(latest)].level);
+        const int remembered = lastGalleryPage();
+        page_ = remembered >= 0 ? std::min(remembered, pageCountFor(total_) - 1) : latestPage;
+    }
+
+    void update(ui::Ctx& c) override {
+        drawWallpaper(c);
+        if (ui::pillButton(c, ui::Rect{16, 12, 104, 34}, i18n::tr("gallery.back"),
+                           ui::PillIcon::Back)) {
+            audio::play(audio::Sfx::Click);
+            ui::Game::instance()->pop();
+            return;
+        }
+        const double hw = std::min(c.w - 264, 260.0);
+        ui::titleCard(c, ui::Rect{(c.w - hw) / 2, 10, hw, 38}, i18n::tr("gallery.headline"), "");
+
+        if (solves_.empty()) {
+            const double ww = std::min(c.w - 60, 420.0);
+            ui::TextStyle st = ui::widgetTextStyle(14, false, theme::kTextMuted, 1, 0);
+            st.minScale = 0;
+            ui::drawTextWrapped(c.cr, (c.w - ww) / 2, 0.45 * c.h, ww, i18n::tr("gallery.empty"),
+                                st);
+        } else {
+            const int chosen = pageChipBar(c, total_, page_, currentPage_, &barScroll_);
+            if (chosen >= 0) {
+                audio::play(audio::Sfx::Click);
+                page_ = chosen;
+                lastGalleryPage() = chosen;
+                scroll_ = 0;
+            }
+            if (drawPage(c)) return;
+        }
+        ui::footer(c, c.h);
+        if (c.in.hasKey(SDLK_ESCAPE)) ui::Game::instance()->pop();
+    }
+
+  private:
+    // Draws the cards of page_; returns true when a card started its level.
+    bool drawPage(ui::Ctx& c) {
+        cairo_t* cr = c.cr;
+        std::vector<size_t> onPage;
+        for (size_t i = 0; i < solves_.size(); ++i)
+            if (pageForLevel(solves_[i].level) == page_) onPage.push_back(i);
+        const int count = static_cast<int>(onPage.size());
+        const CardGrid grid = galleryGrid(c.w, c.h, count);
+        if (count == 0) {
+            ui::drawTextCentered(cr, c.w / 2, grid.viewport.cy(), i18n::tr("gallery.emptyPage"),
+                                 ui::widgetTextStyle(14, false, theme::kTextMuted, 1, c.w - 40));
+            return false;
+        }
+        ui::applyScroll(c, grid.viewport, grid.contentH, &scroll_);
+
+        int started = -1;
+        cairo_save(cr);
+        cairo_rectangle(cr, grid.viewport.x, grid.viewport.y, grid.viewport.w,
+                        std::max(grid.viewport.h, 0.0));
+        cairo_clip(cr);
+        for (int k = 0; k < count; ++k) {
+            if (grid.offView(k, scroll_)) continue;
+            const size_t i = onPage[static_cast<size_t>(k)];
+            const ui::Rect r = grid.card(k, scroll_);
+            drawCard(cr, r, solves_[i], palettes_[i]);
+            // Only the visible part of a card clipped by the viewport takes clicks.
+            if (c.hover(grid.viewport) && c.takeClick(r)) started = solves_[i].level;
+        }
+        cairo_restore(cr);
+        ui::scrollbar(c, grid.viewport, grid.contentH, scroll_);
+
+        if (started < 0) return false;
+        audio::play(audio::Sfx::Click);
+        store::clearGame();
+        ui::GameState next;
+        next.kind = ui::ScreenKind::Playing;
+        next.level = started;
+        next.seed = static_cast<uint32_t>(store::nowMs() & 0xFFFFFFFFu);
+        ui::Game::instance()->push(next);
+        return true;
+    }
+
+    static void drawCard(cairo_t* cr, const ui::Rect& r, const store::SolveEntry& e,
+                         const std::vector<uint32_t>& palette) {
+        ui::card(cr, r, false, false);
+        const double tw = std::min(190.0, 0.42 * r.w);
+        ui::drawLevelThumbnail(cr, ui::Rect{r.x + 10, r.y + 10, tw, 94}, e.finalTubes, e.capacity,
+                               palette);
+
+        const double tx = r.x + 10 + tw + 12, ty = r.y + 12;
+        auto style = [&](double size, bool bold, uint32_t colour) {
+            ui::TextStyle st = ui::widgetTextStyle(size, bold, colour, 1, r.right() - tx - 10);
+            st.align = ui::Align::Left;
+            return st;
+        };
+        ui::drawText(cr, tx, ty,
+                     i18n::tr("gallery.levelLine", {{"n", std::to_string(e.level + 1)}}),
+                     style(16, true, theme::kText));
+        ui::drawText(cr, tx, ty + 22,
+                     i18n::tr("gallery.movesLine", {{"n", std::to_string(e.moves)}}),
+                     style(13, false, theme::kText));
+        ui::drawText(cr, tx, ty + 40,
+                     i18n::tr("gallery.timeLine", {{"time", ui::formatTime(e.elapsedMs)}}),
+                     style(13, false, theme::kText));
+        ui::starsInline(cr, tx + 34, ty + 66, e.stars, 7);
+        ui::drawText(cr, tx, ty + 80, ui::formatDate(e.solvedAt),
+                     style(11, false, theme::kTextMuted));
+    }
+
+    std::vector<store::SolveEntry> solves_;
+    std::vector<std::vector<uint32_t>> palettes_;  // one per entry of solves_
+    int total_;
+    int page_ = 0;
+    int currentPage_;
+    double barScroll_ = 0;
+    double scroll_ = 0;
+};
+
+}  // namespace
+
+CardGrid galleryGrid(double w, double h, int count) {
+    const ui::Rect view = cardGridViewport(w, h);
+    const double perCard = view.w / 320;
+    const int cols = perCard >= 3 ? 3 : (static_cast<int>(perCard) == 2 ? 2 : 1);
+    const double cardW = cols == 1 ? view.w : (view.w - (cols - 1) * 10) / cols;
+    return cardGrid(view, cols, cardW, 118, count);
+}
+
+void forgetGalleryPage() {
+    lastGalleryPage() = -1;
+}
 
 std::unique_ptr<ui::Screen> makeGallery() {
-    return makePlaceholder(ui::ScreenKind::Gallery);
+    return std::make_unique<Gallery>();
 }
 
 }  // namespace screens

@@ -1,11 +1,208 @@
-// Temporary: the real screen is still being built.
-#include "screens/placeholder.h"
+// The level select: the catalogue ten levels a page, as cards with the start position, the
+// world, the best stars, locks and badges; an unlocked card starts its level afresh.
+#include "screens/level_select.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/levels.h"
+#include "core/state.h"
+#include "core/storage.h"
+#include "i18n/i18n.h"
+#include "platform/audio.h"
+#include "screens/common.h"
 #include "screens/screens.h"
+#include "theme/theme.h"
+#include "ui/draw.h"
+#include "ui/thumbnail.h"
+#include "ui/widgets.h"
 
 namespace screens {
+namespace {
+
+constexpr int kPerPage = 10;
+constexpr uint32_t kOnBadge = 0x1A1A1A;
+
+// The page last chosen with a chip; -1 until then. Lives as long as the process, not on disk.
+int& lastSelectedPage() {
+    static int page = -1;
+    return page;
+}
+
+// What a card shows of its level. The stores keep no cache, so everything is read when the
+// screen is made (the screen is made anew after every navigation) and never while drawing.
+struct LevelCard {
+    mar::GameState start;
+    std::vector<uint32_t> palette;
+    std::string worldKey;
+    int stars = -1;  // best stars, 0 to 3; -1 until the level's page was first shown
+};
+
+class LevelSelect : public ui::Screen {
+  public:
+    LevelSelect()
+        : unlocked_(std::max(store::unlockedLevel(), 1)),
+          total_(mar::totalLevels()),
+          activeFlat_(unlocked_ > total_ ? total_ - 1 : unlocked_ - 1) {
+        for (const store::SolveEntry& e : store::listSolves())
+            if (e.level >= 0 && e.level < total_) solved_.insert(e.level);
+        const int remembered = lastSelectedPage();
+        page_ = remembered >= 0 ? std::min(remembered, pageCountFor(total_) - 1)
+                                : pageForLevel(activeFlat_);
+        cards_.resize(static_cast<size_t>(std::max(total_, 0)));
+        for (int i = 0; i < total_; ++i) {
+            const mar::LevelInfo info = mar::levelInfo(i);
+            const theme::World& world = theme::worldForTier(info.tier);
+            LevelCard& card = cards_[static_cast<size_t>(i)];
+            card.start = mar::loadLevel(i);
+            card.palette = theme::rotatedPalette(world, info.paletteOffset);
+            card.worldKey = std::string("worlds.") + world.id;
+        }
+        readBests(page_);
+    }
+
+    void update(ui::Ctx& c) override {
+        drawWallpaper(c);
+        if (ui::pillButton(c, ui::Rect{16, 12, 104, 34}, i18n::tr("levels.back"),
+                           ui::PillIcon::Back)) {
+            audio::play(audio::Sfx::Click);
+            ui::Game::instance()->pop();
+            return;
+        }
+        const double hw = std::min(c.w - 264, 260.0);
+        ui::titleCard(c, ui::Rect{(c.w - hw) / 2, 10, hw, 38},
+                      i18n::tr("levels.headline", {{"n", std::to_string(activeFlat_ + 1)}}), "");
+
+        const int chosen = pageChipBar(c, total_, page_, pageForLevel(activeFlat_), &barScroll_);
+        if (chosen >= 0) {
+            audio::play(audio::Sfx::Click);
+            page_ = chosen;
+            lastSelectedPage() = chosen;
+            gridScroll_ = 0;
+            readBests(page_);
+        }
+
+        if (drawGrid(c)) return;
+        ui::footer(c, c.h);
+        if (c.in.hasKey(SDLK_ESCAPE)) ui::Game::instance()->pop();
+    }
+
+  private:
+    // Bests live in one file that every lookup reads and parses whole, so a page's ten are
+    // read once, when the page is first shown.
+    void readBests(int page) {
+        const int first = kPerPage * page, last = std::min(first + kPerPage, total_);
+        for (int i = std::max(first, 0); i < last; ++i) {
+            LevelCard& card = cards_[static_cast<size_t>(i)];
+            if (card.stars < 0) card.stars = std::clamp(store::bestFor(i).stars, 0, 3);
+        }
+    }
+
+    // Draws the page's cards; returns true when a card started its level.
+    bool drawGrid(ui::Ctx& c) {
+        cairo_t* cr = c.cr;
+        const int first = kPerPage * page_;
+        const int count = std::max(std::min(first + kPerPage, total_) - first, 0);
+        const CardGrid grid = levelSelectGrid(c.w, c.h, count);
+        ui::applyScroll(c, grid.viewport, grid.contentH, &gridScroll_);
+
+        int started = -1;
+        cairo_save(cr);
+        cairo_rectangle(cr, grid.viewport.x, grid.viewport.y, grid.viewport.w,
+                        std::max(grid.viewport.h, 0.0));
+        cairo_clip(cr);
+        for (int k = 0; k < count; ++k) {
+            if (grid.offView(k, gridScroll_)) continue;
+            const int idx = first + k;
+            const ui::Rect r = grid.card(k, gridScroll_);
+            drawCard(cr, r, idx);
+            // Only the visible part of a card clipped by the viewport takes clicks.
+            if (idx <= activeFlat_ && c.hover(grid.viewport) && c.takeClick(r)) started = idx;
+        }
+        cairo_restore(cr);
+        ui::scrollbar(c, grid.viewport, grid.contentH, gridScroll_);
+
+        if (started < 0) return false;
+        audio::play(audio::Sfx::Click);
+        store::clearGame();
+        ui::GameState next;
+        next.kind = ui::ScreenKind::Playing;
+        next.level = started;
+        next.seed = static_cast<uint32_t>(store::nowMs() & 0xFFFFFFFFu);
+        ui::Game::instance()->push(next);
+        return true;
+    }
+
+    void drawCard(cairo_t* cr, const ui::Rect& r, int idx) const {
+        const LevelCard& card = cards_[static_cast<size_t>(idx)];
+        const bool locked = idx > activeFlat_;
+        ui::card(cr, r, idx == activeFlat_, locked);
+
+        const ui::Rect thumb{r.x + 6, r.y + 6, r.w - 12, r.h - 64};
+        if (locked) cairo_push_group(cr);
+        ui::drawLevelThumbnail(cr, thumb, card.start.tubes, card.start.capacity, card.palette);
+        if (locked) {
+            cairo_pop_group_to_source(cr);
+            cairo_paint_with_alpha(cr, 0.35);
+        }
+
+        const double b = thumb.bottom();
+        ui::drawText(
+            cr, r.cx(), b + 4, i18n::tr("levels.tileLevel", {{"n", std::to_string(idx + 1)}}),
+            ui::widgetTextStyle(14, true, locked ? theme::kTextMuted : theme::kText, 1, r.w - 12));
+        ui::drawText(cr, r.cx(), b + 21, i18n::tr(card.worldKey),
+                     ui::widgetTextStyle(11, false, locked ? theme::kBorder : theme::kTextMuted, 1,
+                                         r.w - 12));
+        ui::starsInline(cr, r.cx(), b + 42, std::max(card.stars, 0), 6);
+
+        if (locked) {
+            ui::drawLock(cr, r.right() - 16, r.y + 16, 16, theme::kTextMuted, 0.9);
+        } else if (solved_.count(idx) > 0) {
+            ui::fillRoundedRect(cr, ui::Rect{r.right() - 28, r.y + 6, 22, 18}, 9, theme::kAccent,
+                                1);
+            ui::drawCheck(cr, r.right() - 17, r.y + 15, 11, kOnBadge, 1);
+        }
+        if (idx == activeFlat_) {
+            const ui::Rect badge{r.x + 6, r.y + 6, 46, 18};
+            ui::fillRoundedRect(cr, badge, 9, theme::kAccent, 1);
+            ui::drawTextCentered(cr, badge.cx(), badge.cy(), i18n::tr("levels.now"),
+                                 ui::widgetTextStyle(10, true, kOnBadge, 1, 40));
+        }
+    }
+
+    int unlocked_;
+    int total_;
+    int activeFlat_;
+    int page_ = 0;
+    double barScroll_ = 0;
+    double gridScroll_ = 0;
+    std::set<int> solved_;
+    std::vector<LevelCard> cards_;
+};
+
+}  // namespace
+
+CardGrid levelSelectGrid(double w, double h, int count) {
+    const ui::Rect view = cardGridViewport(w, h);
+    const int cols = std::clamp(static_cast<int>((view.w + 10) / 190), 2, 5);
+    const double cardW = (view.w - (cols - 1) * 10) / cols;
+    // A window too low for the grid gets no cards rather than upside-down ones.
+    const double cardH = std::max(std::min(0.92 * cardW, 0.9 * view.h), 0.0);
+    return cardGrid(view, cols, cardW, cardH, count);
+}
+
+void forgetLevelSelectPage() {
+    lastSelectedPage() = -1;
+}
 
 std::unique_ptr<ui::Screen> makeLevelSelect() {
-    return makePlaceholder(ui::ScreenKind::LevelSelect);
+    return std::make_unique<LevelSelect>();
 }
 
 }  // namespace screens

@@ -1,11 +1,179 @@
-// Temporary: the real screen is still being built.
-#include "screens/placeholder.h"
+// The main menu: title, a column of big buttons, and the hand-over to the demo when left alone.
+#include "screens/menu.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "core/levels.h"
+#include "core/storage.h"
+#include "i18n/i18n.h"
+#include "platform/audio.h"
+#include "screens/common.h"
 #include "screens/screens.h"
+#include "ui/draw.h"
+#include "ui/title.h"
+#include "ui/widgets.h"
 
 namespace screens {
+namespace {
+
+constexpr double kIdleSeconds = 60;
+constexpr int kEscape = 27;
+
+double fitTitle(cairo_t* cr, double w, double size) {
+    while (size > 14 && ui::measureRainbowTitleCairo(cr, kGameTitle, size) > w - 48)
+        size -= 1;
+    return size;
+}
+
+double startSize(double w, double h, double small, double medium, double large) {
+    if (h < 500) return small;
+    return std::min(w, h) < 600 ? medium : large;
+}
+
+ui::GameState record(ui::ScreenKind kind) {
+    ui::GameState s;
+    s.kind = kind;
+    return s;
+}
+
+class Menu : public ui::Screen {
+  public:
+    Menu() : save_(store::loadGame()), unlocked_(store::unlockedLevel()) {
+        const int total = std::max(1, mar::totalLevels());
+        // A hand-edited or stale file must not send the player to a level that does not exist.
+        if (save_.valid && (save_.level < 0 || save_.level >= total)) save_.valid = false;
+        unlocked_ = std::clamp(unlocked_, 1, total + 1);
+    }
+
+    void update(ui::Ctx& c) override {
+        drawWallpaper(c);
+        if (lastInput_ < 0 || c.in.any()) lastInput_ = c.t;
+
+        const double size = menuTitleSize(c.cr, c.w, c.h);
+        const double titleY = 0.05 * c.h;
+        ui::drawRainbowTitle(c, 0.5 * c.w, titleY, kGameTitle, size);
+
+        ui::TextStyle tag;
+        tag.family = "sans";
+        tag.size = std::min(c.w, c.h) >= 600 ? 16 : 14;
+        tag.bold = true;
+        tag.color = 0xFFFFFF;
+        tag.align = ui::Align::Center;
+        tag.maxWidth = c.w - 48;
+        tag.minScale = 0.6;
+        tag.shadowRadius = 4;
+        tag.shadowDy = 2;
+        tag.shadowColor = 0x32230F;
+        tag.shadowAlpha = 0.55;
+        ui::drawText(c.cr, 0.5 * c.w, titleY + size * 1.35, i18n::tr("app.tagline"), tag);
+
+        if (buttons(c, size)) return;
+
+        ui::footer(c, c.h);
+
+        if (c.in.hasKey(kEscape)) {
+            c.quitRequested = true;
+        } else if (c.t - lastInput_ > kIdleSeconds) {
+            ui::GameState demo = record(ui::ScreenKind::Attract);
+            demo.runId = static_cast<uint32_t>(store::nowMs());
+            ui::Game::instance()->replace(demo);
+        }
+    }
+
+  private:
+    // Draws the column; true when a button was clicked, which ends the frame's work.
+    bool buttons(ui::Ctx& c, double titleSize) {
+        const int total = std::max(1, mar::totalLevels());
+        const bool allCleared = unlocked_ > total;
+        const int cont = save_.valid ? save_.level : std::clamp(unlocked_ - 1, 0, total - 1);
+        const std::vector<ui::Rect> rects =
+            menuButtonRects(c.w, c.h, titleSize, allCleared ? 5 : 6);
+        const double font = menuButtonFontSize(c.w, c.h);
+
+        int slot = 0;
+        auto button = [&](const std::string& label) {
+            ui::MenuBtnOpts o;
+            o.primary = slot == 0;
+            o.breatheIndex = slot;
+            o.fontSize = font;
+            const bool hit = ui::menuButton(c, rects[slot], label, o);
+            ++slot;
+            if (hit) audio::play(audio::Sfx::Click);
+            return hit;
+        };
+        ui::Game* game = ui::Game::instance();
+
+        if (button(i18n::tr(allCleared ? "menu.allCleared" : "menu.levelSelect"))) {
+            game->push(record(ui::ScreenKind::LevelSelect));
+            return true;
+        }
+        if (!allCleared && button(i18n::tr("menu.continue", {{"n", std::to_string(cont + 1)}}))) {
+            ui::GameState play = record(ui::ScreenKind::Playing);
+            play.level = cont;
+            play.seed = save_.valid ? save_.seed : static_cast<uint32_t>(store::nowMs());
+            game->push(play);
+            return true;
+        }
+        if (button(i18n::tr("menu.gallery"))) {
+            game->push(record(ui::ScreenKind::Gallery));
+            return true;
+        }
+        if (button(i18n::tr("menu.settings"))) {
+            game->push(record(ui::ScreenKind::Settings));
+            return true;
+        }
+        if (button(i18n::tr("menu.about"))) {
+            game->push(record(ui::ScreenKind::About));
+            return true;
+        }
+        if (button(i18n::tr("menu.quit"))) {
+            c.quitRequested = true;
+            return true;
+        }
+        return false;
+    }
+
+    store::SavedGame save_;
+    int unlocked_;
+    double lastInput_ = -1;
+};
+
+}  // namespace
+
+double splashTitleSize(cairo_t* cr, double w, double h) {
+    return fitTitle(cr, w, startSize(w, h, 31, 38, 54));
+}
+
+double menuTitleSize(cairo_t* cr, double w, double h) {
+    return fitTitle(cr, w, startSize(w, h, 33, 48, 62));
+}
+
+std::vector<ui::Rect> menuButtonRects(double w, double h, double titleSize, int count) {
+    const bool shortWindow = h < 500;
+    const double m = std::min(w, h);
+    const double bw = std::min(0.72 * w, shortWindow ? 260.0 : 300.0);
+    const double bh = shortWindow ? 38 : m < 600 ? 46 : 54;
+    const double gap = shortWindow ? 10 : 18;
+    const double top = shortWindow ? 10 : 40;
+    const double block = count * bh + (count - 1) * gap;
+    const double k = h - block;
+    const double titleY = 0.05 * h;
+    const double y0 = std::min(k - 56, std::max(top + k / 2, titleY + 2.1 * titleSize + 24));
+    std::vector<ui::Rect> rects;
+    for (int i = 0; i < count; ++i)
+        rects.push_back(ui::Rect{(w - bw) / 2, y0 + i * (bh + gap), bw, bh});
+    return rects;
+}
+
+double menuButtonFontSize(double w, double h) {
+    if (h < 500) return 13;
+    return std::min(w, h) < 600 ? 15 : 18;
+}
 
 std::unique_ptr<ui::Screen> makeMenu() {
-    return makePlaceholder(ui::ScreenKind::Menu);
+    return std::make_unique<Menu>();
 }
 
 }  // namespace screens

@@ -1,0 +1,237 @@
+// The splash and the main menu through the real game loop: timing, geometry and every button.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "core/levels.h"
+#include "core/storage.h"
+#include "i18n/i18n.h"
+#include "screen_loop.h"
+#include "screens/menu.h"
+#include "test_support.h"
+#include "ui/draw.h"
+#include "ui/title.h"
+#include "ui/widgets.h"
+
+using screens::menuButtonRects;
+using ui::ScreenKind;
+using namespace testsupport;
+
+namespace {
+
+class MenuScreen : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        wipeDataDir();
+        store::ensureDataDirs();
+        i18n::setLanguage("en");
+    }
+
+    // Opens a fresh menu and returns its buttons as laid out in this window.
+    std::vector<ui::Rect> openMenu(ScreenLoop& loop, int count) {
+        ui::GameState s;
+        s.kind = ScreenKind::Menu;
+        loop.open(s);
+        loop.frame();
+        std::vector<ui::Rect> rects;
+        loop.measure([&](ui::Ctx& c) {
+            rects = menuButtonRects(c.w, c.h, screens::menuTitleSize(c.cr, c.w, c.h), count);
+        });
+        return rects;
+    }
+    // Opens a menu, clicks button i and returns the record it leads to. The files are set up
+    // once the screen left from before is gone, since a playing screen tidies the saved game.
+    ui::GameState clickMenu(int i, int count = 6, const std::function<void()>& setup = nullptr) {
+        ScreenLoop loop(1280, 720);
+        loop.open(ui::GameState{});
+        if (setup) setup();
+        const ui::Rect r = openMenu(loop, count)[i];
+        EXPECT_FALSE(loop.click(r));
+        return ui::Game::instance()->top();
+    }
+};
+
+void saveLevel(int level, uint32_t seed) {
+    store::SavedGame g;
+    g.valid = true;
+    g.level = level;
+    g.seed = seed;
+    g.state = mar::loadLevel(0);
+    store::saveGame(g);
+}
+
+}  // namespace
+
+TEST(MenuLayout, MatchesTheWorkedExamplesAndFitsTheTitle) {
+    const auto wide = menuButtonRects(1280, 720, 62, 6);
+    EXPECT_DOUBLE_EQ(wide[0].x, 490);
+    EXPECT_DOUBLE_EQ(wide[0].y, 193);
+    EXPECT_DOUBLE_EQ(wide[0].w, 300);
+    EXPECT_DOUBLE_EQ(wide[0].h, 54);
+    EXPECT_DOUBLE_EQ(wide[5].y, 193 + 5 * 72);
+    const auto low = menuButtonRects(800, 480, 33, 6);
+    EXPECT_NEAR(low[0].y, 117.3, 1e-9);
+    EXPECT_DOUBLE_EQ(low[0].w, 260);
+    EXPECT_DOUBLE_EQ(low[1].y - low[0].y, 48);
+    // A tall title pushes the column down, but never closer than 56 to the bottom.
+    EXPECT_DOUBLE_EQ(menuButtonRects(1280, 720, 200, 5)[0].y, 720 - 5 * 54 - 4 * 18 - 56);
+    EXPECT_EQ(screens::menuButtonFontSize(800, 480), 13);
+    EXPECT_EQ(screens::menuButtonFontSize(1000, 560), 15);
+    EXPECT_EQ(screens::menuButtonFontSize(1280, 720), 18);
+
+    ScreenLoop loop(1280, 720);
+    ASSERT_TRUE(loop.ok());
+    loop.measure([](ui::Ctx& c) {
+        EXPECT_EQ(screens::menuTitleSize(c.cr, 1280, 720), 62);
+        EXPECT_EQ(screens::menuTitleSize(c.cr, 800, 480), 33);
+        EXPECT_EQ(screens::splashTitleSize(c.cr, 1280, 720), 54);
+        const double narrow = screens::menuTitleSize(c.cr, 330, 700);
+        EXPECT_LT(narrow, 48);
+        EXPECT_LE(ui::measureRainbowTitleCairo(c.cr, screens::kGameTitle, narrow), 330 - 48);
+        EXPECT_GT(ui::measureRainbowTitleCairo(c.cr, screens::kGameTitle, narrow + 1), 330 - 48);
+        EXPECT_EQ(screens::menuTitleSize(c.cr, 60, 700), 14);
+    });
+}
+
+// Every label of every language fits its button in the smallest layouts.
+TEST(MenuLayout, NoTranslationOverflowsAButton) {
+    ScreenLoop loop(800, 480);
+    ASSERT_TRUE(loop.ok());
+    const char* keys[] = {"menu.levelSelect", "menu.allCleared", "menu.continue", "menu.gallery",
+                          "menu.settings",    "menu.about",      "menu.quit"};
+    for (const auto& lang : i18n::languages()) {
+        i18n::setLanguage(lang.code);
+        for (auto [w, h] :
+             {std::pair{800.0, 480.0}, std::pair{1280.0, 720.0}, std::pair{360.0, 640.0}}) {
+            const double bw = menuButtonRects(w, h, 33, 6)[0].w;
+            const ui::TextStyle st =
+                ui::widgetTextStyle(screens::menuButtonFontSize(w, h), true, 0, 1, bw - 26);
+            loop.measure([&](ui::Ctx& c) {
+                for (const char* key : keys) {
+                    const std::string label = i18n::tr(key, {{"n", "105"}});
+                    double tw = 0;
+                    ui::measureText(c.cr, label, st, &tw, nullptr);
+                    EXPECT_LE(tw, bw - 26) << lang.code << " " << key << " at " << w;
+                }
+            });
+        }
+    }
+    i18n::setLanguage("en");
+}
+
+TEST_F(MenuScreen, SplashLeavesAfterThreeSecondsOrOnTheFirstInput) {
+    ScreenLoop loop(800, 480);
+    ASSERT_TRUE(loop.ok());
+    ui::GameState splash;
+    loop.open(splash);
+    loop.frame();  // first frame: the clock starts
+    loop.idle(2.9, 0.1);
+    EXPECT_EQ(topKind(), ScreenKind::Splash);
+    loop.idle(0.2, 0.1);
+    EXPECT_EQ(topKind(), ScreenKind::Menu);
+
+    for (ScreenLoop::Script input :
+         {ScreenLoop::Script([](ui::Input& in) { in.keys.push_back(' '); }),
+          ScreenLoop::Script([](ui::Input& in) { in.rightPressed = true; }),
+          ScreenLoop::Script([](ui::Input& in) { in.wheel = -1; })}) {
+        loop.open(splash);
+        loop.frame(input);
+        EXPECT_EQ(topKind(), ScreenKind::Menu);
+    }
+    // Moving the mouse is not input.
+    loop.open(splash);
+    loop.frame([](ui::Input& in) { in.mouseX = in.mouseY = 200; });
+    EXPECT_EQ(topKind(), ScreenKind::Splash);
+}
+
+TEST_F(MenuScreen, EachButtonLeadsToItsScreen) {
+    const ScreenKind pushed[] = {ScreenKind::LevelSelect, ScreenKind::Playing, ScreenKind::Gallery,
+                                 ScreenKind::Settings, ScreenKind::About};
+    for (int i = 0; i < 5; ++i) {
+        const ui::GameState s = clickMenu(i);
+        EXPECT_EQ(s.kind, pushed[i]) << i;
+        EXPECT_EQ(ui::Game::instance()->depth(), 2) << i;
+    }
+    ScreenLoop loop(800, 480);
+    EXPECT_TRUE(loop.click(openMenu(loop, 6)[5]));
+    EXPECT_EQ(topKind(), ScreenKind::Menu);
+    EXPECT_TRUE(loop.frame([](ui::Input& in) { in.keys.push_back(27); }));
+}
+
+TEST_F(MenuScreen, ContinueResumesTheSavedGameOrStartsTheHighestUnlockedLevel) {
+    ui::GameState s = clickMenu(1, 6, [] { saveLevel(7, 4242); });
+    EXPECT_EQ(s.level, 7);
+    EXPECT_EQ(s.seed, 4242u);
+
+    // A save naming a level the catalogue lacks counts as no save.
+    for (int bad : {-3, mar::totalLevels()}) {
+        const auto before = static_cast<uint32_t>(store::nowMs());
+        s = clickMenu(1, 6, [bad] {
+            store::setUnlockedLevel(5);
+            saveLevel(bad, 99);
+        });
+        EXPECT_EQ(s.kind, ScreenKind::Playing);
+        EXPECT_EQ(s.level, 4) << bad;
+        EXPECT_GE(s.seed, before);
+        EXPECT_LE(s.seed, static_cast<uint32_t>(store::nowMs()));
+    }
+
+    s = clickMenu(1, 6, [] {
+        store::clearGame();
+        store::setUnlockedLevel(mar::totalLevels());
+    });
+    EXPECT_EQ(s.level, mar::totalLevels() - 1);
+}
+
+TEST_F(MenuScreen, WithEveryLevelClearedFiveButtonsRemain) {
+    for (int unlocked : {mar::totalLevels() + 1, INT_MAX}) {
+        auto cleared = [unlocked] { store::setUnlockedLevel(unlocked); };
+        EXPECT_EQ(clickMenu(0, 5, cleared).kind, ScreenKind::LevelSelect);
+        EXPECT_EQ(clickMenu(1, 5, cleared).kind, ScreenKind::Gallery);
+        ScreenLoop loop(1280, 720);
+        loop.open(ui::GameState{});
+        cleared();
+        EXPECT_TRUE(loop.click(openMenu(loop, 5)[4]));
+    }
+}
+
+TEST_F(MenuScreen, SixtyIdleSecondsStartTheDemoAndInputPutsItOff) {
+    ScreenLoop loop(800, 480);
+    ASSERT_TRUE(loop.ok());
+    openMenu(loop, 6);
+    loop.idle(40, 1);
+    loop.frame([](ui::Input& in) { in.wheel = 1; });
+    loop.idle(59, 1);
+    loop.frame([](ui::Input& in) { in.mouseX = in.mouseY = 300; });  // movement is not input
+    EXPECT_EQ(topKind(), ScreenKind::Menu);
+    const auto before = static_cast<uint32_t>(store::nowMs());
+    loop.idle(2, 1);
+    EXPECT_EQ(topKind(), ScreenKind::Attract);
+    EXPECT_EQ(ui::Game::instance()->depth(), 1);
+    EXPECT_GE(ui::Game::instance()->top().runId, before);
+    EXPECT_LE(ui::Game::instance()->top().runId, static_cast<uint32_t>(store::nowMs()));
+}
+
+// Writes the pictures worth looking at when VANTREL_SHOTS names a directory.
+TEST_F(MenuScreen, Screenshots) {
+    const char* dir = std::getenv("VANTREL_SHOTS");
+    if (!dir) GTEST_SKIP() << "set VANTREL_SHOTS to write the pictures";
+    for (auto [w, h] : {std::pair{1280, 720}, std::pair{800, 480}}) {
+        const std::string size = std::to_string(w) + "x" + std::to_string(h);
+        ScreenLoop loop(w, h);
+        i18n::setLanguage("en");
+        loop.open(ui::GameState{});
+        saveLevel(41, 1);
+        loop.idle(1.2);
+        loop.shot().writePng(std::string(dir) + "/splash_" + size + ".png");
+        for (const char* lang : {"en", "de", "ja", "ar"}) {
+            i18n::setLanguage(lang);
+            openMenu(loop, 6);
+            loop.idle(0.5);
+            loop.shot().writePng(std::string(dir) + "/menu_" + lang + "_" + size + ".png");
+        }
+    }
+}

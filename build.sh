@@ -13,6 +13,7 @@ PACKAGES=(
   libgtest-dev
   fonts-dejavu-core fonts-noto-core fonts-noto-cjk
   xvfb xauth xdotool imagemagick openbox
+  desktop-file-utils appstream dpkg-dev
 )
 
 installDeps() {

@@ -21,6 +21,7 @@
 #include "harness.h"
 #include "i18n/i18n.h"
 #include "screens/playing.h"
+#include "screens/settings.h"
 #include "ui/app.h"
 #include "ui/draw.h"
 
@@ -234,15 +235,14 @@ std::vector<Shot> allShots() {
         {"settings", true, [](Driver& d) { openAndWait(d, record(ScreenKind::Settings), 1.0); }});
     v.push_back({"settings-language", true, [](Driver& d) {
                      openAndWait(d, record(ScreenKind::Settings), 0.5);
-                     const double pw = std::min(d.w() - 40, 520.0);
-                     d.click((d.w() - pw) / 2 + 40, 344 + 23);  // the language box
+                     const ui::Rect box = screens::settingsLayout(d.w(), d.h()).languageBox;
+                     d.click(box.cx(), box.cy());
                      d.wait(0.5);
                  }});
     v.push_back({"settings-reset", true, [](Driver& d) {
                      openAndWait(d, record(ScreenKind::Settings), 0.5);
-                     const double pw = std::min(d.w() - 40, 520.0);
-                     const double panelBottom = d.h() - 52;
-                     d.click(d.w() / 2 - pw / 4, std::min(panelBottom - 60, 404.0) + 22);
+                     const ui::Rect reset = screens::settingsLayout(d.w(), d.h()).reset;
+                     d.click(reset.cx(), reset.cy());
                      d.wait(0.5);
                  }});
     v.push_back({"about", true, [](Driver& d) { openAndWait(d, record(ScreenKind::About), 1.0); }});

@@ -375,13 +375,20 @@ TEST_F(SettingsScreen, TheResetDialogKeepsItsClicksFromTheControlsBeneath) {
     click(sliderX(L.musicSlider, 0.9), L.musicSlider.cy());
     EXPECT_FALSE(live().fullscreen);
     EXPECT_EQ(live().musicVolume, store::Settings{}.musicVolume);
-    // Still open: Escape does not leave while the question is asked.
-    key(kEscape);
-    idle();
-    EXPECT_EQ(top(), ScreenKind::Settings);
     click(d.cancel.cx(), d.cancel.cy());
     click(L.fullscreenRow.x + 5, L.fullscreenRow.cy());
     EXPECT_TRUE(live().fullscreen);
+    // Escape cancels the question and stays; only a second Escape leaves.
+    click(L.reset.cx(), L.reset.cy());
+    key(kEscape);
+    idle();
+    EXPECT_EQ(top(), ScreenKind::Settings);
+    click(L.fullscreenRow.x + 5, L.fullscreenRow.cy());
+    EXPECT_FALSE(live().fullscreen);
+    EXPECT_EQ(store::unlockedLevel(), 1);
+    key(kEscape);
+    idle();
+    EXPECT_EQ(top(), ScreenKind::Menu);
 }
 
 TEST_F(SettingsScreen, ResetDeletesProgressButKeepsTheSettings) {

@@ -108,7 +108,8 @@ class Settings : public ui::Screen {
                 c, i18n::tr("settings.resetTitle"), i18n::tr("settings.resetMessage"),
                 i18n::tr("settings.resetConfirm"), i18n::tr("settings.resetCancel"));
             if (r == 1) store::resetProgress();
-            if (r != 0) confirmOpen_ = false;
+            // Escape answers the question with "cancel", as in any dialog.
+            if (r != 0 || c.in.hasKey(kEscape)) confirmOpen_ = false;
         } else if (langOpen_) {
             drawLanguageSheet(c);
         } else if (c.in.hasKey(kEscape)) {

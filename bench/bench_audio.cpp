@@ -3,21 +3,17 @@
 #include <SDL_mixer.h>
 #include <stdlib.h>
 
-#include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "assets_data.h"
+#include "bench_support.h"
 #include "platform/assets.h"
 #include "platform/audio.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point t0) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
+using namespace benchsupport;
 
 }  // namespace
 
@@ -29,7 +25,7 @@ int main() {
     auto t0 = Clock::now();
     for (const assets_data::Entry& e : assets_data::kEntries)
         bytes += assets::blob(e.name).size();
-    double unscrambleMs = msSince(t0);
+    double unscrambleMs = millisSince(t0);
     std::printf("assets: %d files, %.2f MB, first access (unscramble) %.2f ms = %.0f MB/s\n",
                 assets_data::kEntryCount, bytes / 1048576.0, unscrambleMs,
                 bytes / 1048576.0 / (unscrambleMs / 1000.0));
@@ -38,14 +34,15 @@ int main() {
         for (const assets_data::Entry& e : assets_data::kEntries)
             bytes += assets::blob(e.name).size();
     }
-    std::printf("assets: cached lookup %.0f ns\n", msSince(t0) * 1e6 / (1000.0 * 39));
+    std::printf("assets: cached lookup %.0f ns\n", millisSince(t0) * 1e6 / (1000.0 * 39));
 
     t0 = Clock::now();
     if (!audio::init()) {
         std::printf("audio: no device, nothing more to measure\n");
         return 0;
     }
-    std::printf("audio: init (open mixer, decode 38 effects, open music) %.1f ms\n", msSince(t0));
+    std::printf("audio: init (open mixer, decode 38 effects, open music) %.1f ms\n",
+                millisSince(t0));
 
     // Memory held by the decoded effects: every chunk is 44.1 kHz 16-bit stereo.
     size_t pcm = 0;
@@ -65,7 +62,7 @@ int main() {
     const std::string& music = assets::blob("audio/bgm_calm.ogg");
     t0 = Clock::now();
     Mix_Chunk* whole = Mix_LoadWAV_RW(SDL_RWFromConstMem(music.data(), int(music.size())), 1);
-    double decodeMs = msSince(t0);
+    double decodeMs = millisSince(t0);
     if (whole) {
         double seconds = whole->alen / 4.0 / 44100.0;
         std::printf(
@@ -80,15 +77,15 @@ int main() {
     for (int i = 0; i < calls; ++i)
         audio::playDrop(i % 15);
     std::printf("audio: playDrop %.0f ns per call (channels saturated, most dropped)\n",
-                msSince(t0) * 1e6 / calls);
+                millisSince(t0) * 1e6 / calls);
     audio::setSfxVolume(0.0);
     t0 = Clock::now();
     for (int i = 0; i < calls; ++i)
         audio::play(audio::Sfx::Click);
-    std::printf("audio: play with effects muted %.1f ns per call\n", msSince(t0) * 1e6 / calls);
+    std::printf("audio: play with effects muted %.1f ns per call\n", millisSince(t0) * 1e6 / calls);
 
     t0 = Clock::now();
     audio::shutdown();
-    std::printf("audio: shutdown %.1f ms\n", msSince(t0));
+    std::printf("audio: shutdown %.1f ms\n", millisSince(t0));
     return 0;
 }

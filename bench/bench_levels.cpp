@@ -3,27 +3,19 @@
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/levels_data.h"
 #include "levelgen/catalogue.h"
 #include "levelgen/solver.h"
 
 namespace {
 
-double seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-template <typename T>
-T median(std::vector<T> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using namespace benchsupport;
 
 }  // namespace
 
@@ -45,9 +37,9 @@ int main(int argc, char** argv) {
             for (int t = 0; t < lv.tubeCount; ++t)
                 for (int k = 0; k < lv.capacity && lv.slots[t * lv.capacity + k] >= 0; ++k)
                     s.tubes[t].push_back(lv.slots[t * lv.capacity + k]);
-            auto t0 = std::chrono::steady_clock::now();
+            const auto t0 = Clock::now();
             levelgen::SolveResult r = levelgen::solveShortest(s);
-            ms.push_back(seconds(t0) * 1000);
+            ms.push_back(millisSince(t0));
             mb.push_back(r.peakBytes / 1e6);
             maxStored = std::max(maxStored, r.stored);
             if (static_cast<int>(r.moves.size()) != lv.solutionLength) {
@@ -56,9 +48,9 @@ int main(int argc, char** argv) {
                 ++mismatches;
             }
         }
-        std::printf("%4d  %6d  %9.1f  %8.1f  %9.1f  %7.1f  %13zu\n", p, pool.count, median(ms),
-                    *std::max_element(ms.begin(), ms.end()), median(mb),
-                    *std::max_element(mb.begin(), mb.end()), maxStored);
+        const Figures elapsed = summarise(ms), memory = summarise(mb);
+        std::printf("%4d  %6d  %9.1f  %8.1f  %9.1f  %7.1f  %13zu\n", p, pool.count, elapsed.median,
+                    elapsed.max, memory.median, memory.max, maxStored);
     }
     if (mismatches) std::printf("%d levels proved a different length than stored\n", mismatches);
 
@@ -67,9 +59,9 @@ int main(int argc, char** argv) {
         opt.jobs = 2;
         levelgen::Catalogue cat;
         std::string error;
-        auto t0 = std::chrono::steady_clock::now();
+        const auto t0 = Clock::now();
         bool ok = levelgen::buildCatalogue(opt, cat, error);
-        double wall = seconds(t0);
+        const double wall = millisSince(t0) / 1000;
         if (ok)
             std::printf("whole catalogue generated in %.2f s wall on 2 threads\n", wall);
         else

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/storage.h"
 #include "harness.h"
 #include "i18n/i18n.h"
@@ -18,47 +19,19 @@
 #include "screens/menu.h"
 #include "ui/app.h"
 
-namespace {
+using namespace benchsupport;
 
-using Clock = std::chrono::steady_clock;
-
-double microsSince(Clock::time_point t0) {
-    return std::chrono::duration<double, std::micro>(Clock::now() - t0).count();
-}
-
-void printRow(const char* what, std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    double mean = 0;
-    for (double x : v)
-        mean += x;
-    mean /= v.size();
-    std::printf("%-34s %9.1f %9.1f %9.1f %9.1f\n", what, mean, v[v.size() / 2],
-                v[std::min(v.size() - 1, v.size() * 95 / 100)], v.back());
-}
-
-}  // namespace
+static constexpr int kColumn = 34;  // width of the first column
 
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 120;
-    char tmpl[] = "/tmp/bench_menu_XXXXXX";
-    const char* base = mkdtemp(tmpl);
-    if (!base) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    setenv("XDG_DATA_HOME", base, 1);
+    if (useFreshDataDir("bench_menu").empty()) return 1;
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    store::ensureDataDirs();
     i18n::setLanguage("en");
 
-    std::printf("%-34s %9s %9s %9s %9s   (microseconds)\n", "", "mean", "median", "p95", "max");
+    printHeading(kColumn);
     for (auto [w, h] : {std::pair{1280, 720}, std::pair{800, 480}, std::pair{360, 640}}) {
-        harness::Options o;
-        o.w = w;
-        o.h = h;
-        o.renderer = harness::RendererKind::Software;
-        harness::Canvas canvas(o);
+        harness::Canvas canvas(harness::Options{w, h, 1.0, harness::RendererKind::Software, false});
         if (!canvas.ok()) {
             std::printf("no canvas\n");
             return 1;
@@ -74,7 +47,7 @@ int main(int argc, char** argv) {
             }
         });
         std::snprintf(what, sizeof what, "fitting the title %dx%d", w, h);
-        printRow(what, fit);
+        printRow(kColumn, what, summarise(fit));
 
         for (ui::ScreenKind kind :
              {ui::ScreenKind::Splash, ui::ScreenKind::Menu, ui::ScreenKind::Attract}) {
@@ -100,9 +73,9 @@ int main(int argc, char** argv) {
             static const char* kNames[] = {"splash", "menu", "demo"};
             const int k = kind == ui::ScreenKind::Splash ? 0 : kind == ui::ScreenKind::Menu ? 1 : 2;
             std::snprintf(what, sizeof what, "%s frame %dx%d", kNames[k], w, h);
-            printRow(what, whole);
+            printRow(kColumn, what, summarise(whole));
             std::snprintf(what, sizeof what, "  wallpaper alone");
-            printRow(what, wallpaper);
+            printRow(kColumn, what, summarise(wallpaper));
         }
     }
     return 0;

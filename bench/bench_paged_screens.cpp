@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/levels.h"
 #include "core/storage.h"
 #include "harness.h"
@@ -25,32 +26,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace benchsupport;
 
-double microsSince(Clock::time_point t0) {
-    return std::chrono::duration<double, std::micro>(Clock::now() - t0).count();
-}
-
-struct Figures {
-    double mean = 0, median = 0, p95 = 0, max = 0;
-};
-
-Figures summarise(std::vector<double> v) {
-    Figures f;
-    if (v.empty()) return f;
-    std::sort(v.begin(), v.end());
-    for (double x : v)
-        f.mean += x;
-    f.mean /= v.size();
-    f.median = v[v.size() / 2];
-    f.p95 = v[std::min(v.size() - 1, v.size() * 95 / 100)];
-    f.max = v.back();
-    return f;
-}
-
-void printRow(const char* what, const Figures& f) {
-    std::printf("%-38s %9.1f %9.1f %9.1f %9.1f\n", what, f.mean, f.median, f.p95, f.max);
-}
+constexpr int kColumn = 38;  // width of the first column
 
 // Every level solved once, all bests stored and everything unlocked: the largest stores a
 // player can have.
@@ -75,20 +53,12 @@ void fillStores() {
 
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 120;
-    char tmpl[] = "/tmp/bench_paged_XXXXXX";
-    const char* base = mkdtemp(tmpl);
-    if (!base) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    setenv("XDG_DATA_HOME", base, 1);
+    if (useFreshDataDir("bench_paged").empty()) return 1;
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    store::ensureDataDirs();
     i18n::setLanguage("en");
     fillStores();
 
-    std::printf("%-38s %9s %9s %9s %9s   (microseconds)\n", "", "mean", "median", "p95", "max");
+    printHeading(kColumn);
     std::vector<double> one, ten, all;
     for (int i = 0; i < 50; ++i) {
         auto t0 = Clock::now();
@@ -102,9 +72,9 @@ int main(int argc, char** argv) {
         store::listSolves();
         all.push_back(microsSince(t0));
     }
-    printRow("store::bestFor, one level", summarise(one));
-    printRow("store::bestFor, a page of ten", summarise(ten));
-    printRow("store::listSolves, 105 solves", summarise(all));
+    printRow(kColumn, "store::bestFor, one level", summarise(one));
+    printRow(kColumn, "store::bestFor, a page of ten", summarise(ten));
+    printRow(kColumn, "store::listSolves, 105 solves", summarise(all));
 
     {
         // The parts of a level select frame, drawn into a plain image ten at a time.
@@ -134,9 +104,9 @@ int main(int argc, char** argv) {
             }
             texts.push_back(microsSince(t0));
         }
-        printRow("ten cards", summarise(cards));
-        printRow("ten thumbnails of level 61", summarise(thumbs));
-        printRow("ten cards' texts and stars", summarise(texts));
+        printRow(kColumn, "ten cards", summarise(cards));
+        printRow(kColumn, "ten thumbnails of level 61", summarise(thumbs));
+        printRow(kColumn, "ten cards' texts and stars", summarise(texts));
         cairo_destroy(cr);
         cairo_surface_destroy(surf);
     }
@@ -150,15 +120,11 @@ int main(int argc, char** argv) {
         auto b = screens::makeGallery();
         buildGallery.push_back(microsSince(t0));
     }
-    printRow("building the level select", summarise(buildLevels));
-    printRow("building the gallery", summarise(buildGallery));
+    printRow(kColumn, "building the level select", summarise(buildLevels));
+    printRow(kColumn, "building the gallery", summarise(buildGallery));
 
     for (auto [w, h] : {std::pair{1280, 720}, std::pair{800, 480}}) {
-        harness::Options o;
-        o.w = w;
-        o.h = h;
-        o.renderer = harness::RendererKind::Software;
-        harness::Canvas canvas(o);
+        harness::Canvas canvas(harness::Options{w, h, 1.0, harness::RendererKind::Software, false});
         if (!canvas.ok()) {
             std::printf("no canvas\n");
             return 1;
@@ -197,12 +163,12 @@ int main(int argc, char** argv) {
             char what[80];
             std::snprintf(what, sizeof what, "%s frame %dx%d, whole",
                           kind == ui::ScreenKind::LevelSelect ? "level select" : "gallery", w, h);
-            printRow(what, summarise(whole));
+            printRow(kColumn, what, summarise(whole));
             std::snprintf(what, sizeof what, "%s frame %dx%d, screen",
                           kind == ui::ScreenKind::LevelSelect ? "level select" : "gallery", w, h);
-            printRow(what, summarise(screenOnly));
+            printRow(kColumn, what, summarise(screenOnly));
             std::snprintf(what, sizeof what, "  of which the wallpaper");
-            printRow(what, summarise(wallpaper));
+            printRow(kColumn, what, summarise(wallpaper));
         }
     }
     return 0;

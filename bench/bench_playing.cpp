@@ -1,12 +1,11 @@
 // Frame cost of the playing screen while it plays the stored solution of flat level 104
 // (17 tubes), against an empty frame, for both renderers and two window sizes.
-#include <time.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/levels.h"
 #include "core/storage.h"
 #include "harness.h"
@@ -16,30 +15,10 @@
 
 namespace {
 
+using namespace benchsupport;
+
 constexpr int kLevel = 104;
 constexpr double kDt = 1.0 / 60;
-
-// Process CPU time, so that renderer threads (llvmpipe) are counted too.
-double cpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1000.0 + ts.tv_nsec / 1e6;
-}
-
-struct Stats {
-    double mean = 0, p99 = 0;
-};
-
-Stats summarise(std::vector<double> v) {
-    Stats s;
-    if (v.empty()) return s;
-    for (double x : v)
-        s.mean += x;
-    s.mean /= v.size();
-    std::sort(v.begin(), v.end());
-    s.p99 = v[std::min(v.size() - 1, static_cast<size_t>(v.size() * 0.99))];
-    return s;
-}
 
 void run(const char* label, harness::RendererKind kind, int w, int h) {
     harness::Canvas canvas(harness::Options{w, h, 1.0, kind, false});
@@ -49,14 +28,7 @@ void run(const char* label, harness::RendererKind kind, int w, int h) {
     }
     store::clearGame();
     double t = 0;
-    std::vector<double> empty;
-    for (int f = 0; f < 120; ++f) {
-        t += kDt;
-        const double c0 = cpuMs();
-        canvas.frame(t, nullptr);
-        canvas.present();
-        empty.push_back(cpuMs() - c0);
-    }
+    const std::vector<double> empty = frameCpuMs(canvas, t, 120, nullptr);
 
     ui::GameState rec;
     rec.kind = ui::ScreenKind::Playing;
@@ -99,7 +71,7 @@ void run(const char* label, harness::RendererKind kind, int w, int h) {
         canvas.present();
         frames.push_back(cpuMs() - c0);
     }
-    const Stats e = summarise(empty), p = summarise(frames);
+    const Figures e = summarise(empty), p = summarise(frames);
     std::printf(
         "%-12s %-9s %4dx%-4d empty %6.2f ms (p99 %6.2f) | playing %6.2f ms (p99 %6.2f) cpu, "
         "%zu frames\n",
@@ -112,10 +84,7 @@ void run(const char* label, harness::RendererKind kind, int w, int h) {
 
 int main() {
     // Never touch the player's own saved game.
-    char tmpl[] = "/tmp/bench_playing_XXXXXX";
-    if (const char* dir = mkdtemp(tmpl)) setenv("XDG_DATA_HOME", dir, 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    store::ensureDataDirs();
+    if (useFreshDataDir("bench_playing").empty()) return 1;
     std::printf(
         "bench_playing: level %d (%d tubes), stored solution of %zu moves, cpu ms per frame\n",
         kLevel + 1, mar::loadLevel(kLevel).tubeCount(), mar::levelSolution(kLevel).size());

@@ -1,7 +1,4 @@
 // Frame cost of 17 tubes with fluid and 75 marbles at 1920 x 1080 against an empty frame.
-#include <time.h>
-
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "harness.h"
 #include "theme/theme.h"
 #include "ui/gpu.h"
@@ -17,20 +15,10 @@
 
 namespace {
 
+using namespace benchsupport;
+
 constexpr int kW = 1920, kH = 1080;
 constexpr int kTubes = 17, kCapacity = 5, kMarbles = 75;
-
-double wallSeconds() {
-    using clock = std::chrono::steady_clock;
-    return std::chrono::duration<double>(clock::now().time_since_epoch()).count();
-}
-
-// Process CPU time, so that renderer threads (llvmpipe) are counted too.
-double cpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec + ts.tv_nsec / 1e9;
-}
 
 ui::Rect tubeRect(int i) {
     const int perRow = 9;
@@ -61,21 +49,10 @@ void drawBoard(double t) {
     }
 }
 
-struct Figures {
-    double wallMs = 0, cpuMs = 0;
-};
-
-Figures measure(harness::Canvas& canvas, int frames, bool board, double* t) {
-    const double w0 = wallSeconds(), c0 = cpuSeconds();
-    for (int f = 0; f < frames; ++f) {
-        *t += 1.0 / 60;
-        const double now = *t;
-        canvas.frame(now, [&](ui::Ctx&) {
-            if (board) drawBoard(now);
-        });
-        canvas.present();
-    }
-    return Figures{(wallSeconds() - w0) * 1000 / frames, (cpuSeconds() - c0) * 1000 / frames};
+FrameCost measure(harness::Canvas& canvas, int frames, bool board, double* t) {
+    return averageFrameCost(canvas, *t, frames, [&](ui::Ctx&, double now) {
+        if (board) drawBoard(now);
+    });
 }
 
 void run(const char* label, harness::RendererKind kind, const char* framebufferAccel, int frames) {
@@ -95,8 +72,8 @@ void run(const char* label, harness::RendererKind kind, const char* framebufferA
     const double firstMs = (wallSeconds() - p0) * 1000;
     measure(canvas, 5, true, &t);
 
-    Figures empty = measure(canvas, frames, false, &t);
-    Figures board = measure(canvas, frames, true, &t);
+    FrameCost empty = measure(canvas, frames, false, &t);
+    FrameCost board = measure(canvas, frames, true, &t);
     int calls = 0;
     canvas.frame(t, [&](ui::Ctx&) {
         drawBoard(t);

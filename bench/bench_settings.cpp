@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/storage.h"
 #include "harness.h"
 #include "i18n/i18n.h"
@@ -20,32 +21,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace benchsupport;
 
-double microsSince(Clock::time_point t0) {
-    return std::chrono::duration<double, std::micro>(Clock::now() - t0).count();
-}
-
-struct Figures {
-    double mean = 0, median = 0, p95 = 0, max = 0;
-};
-
-Figures summarise(std::vector<double> v) {
-    Figures f;
-    if (v.empty()) return f;
-    std::sort(v.begin(), v.end());
-    for (double x : v)
-        f.mean += x;
-    f.mean /= v.size();
-    f.median = v[v.size() / 2];
-    f.p95 = v[std::min(v.size() - 1, v.size() * 95 / 100)];
-    f.max = v.back();
-    return f;
-}
-
-void printRow(const char* what, const Figures& f) {
-    std::printf("%-34s %9.1f %9.1f %9.1f %9.1f\n", what, f.mean, f.median, f.p95, f.max);
-}
+constexpr int kColumn = 34;  // width of the first column
 
 }  // namespace
 
@@ -69,7 +47,7 @@ int main(int argc, char** argv) {
     store::ensureDataDirs();
     std::printf("data directory: %s\n", store::dataDir().c_str());
 
-    std::printf("%-34s %9s %9s %9s %9s   (microseconds)\n", "", "mean", "median", "p95", "max");
+    printHeading(kColumn);
     store::Settings s;
     std::vector<double> save;
     for (int i = 0; i < writes; ++i) {
@@ -78,7 +56,7 @@ int main(int argc, char** argv) {
         store::saveSettings(s);
         save.push_back(microsSince(t0));
     }
-    printRow("store::saveSettings", summarise(save));
+    printRow(kColumn, "store::saveSettings", summarise(save));
 
     // A drag as the screen sees it: one frame per step, pointer moving along the music slider.
     harness::Options o;
@@ -137,8 +115,8 @@ int main(int argc, char** argv) {
     }
     frame(x0 + span / 3, y, false, false);
     countStore();
-    printRow("settings frame, pointer still", summarise(still));
-    printRow("settings frame, dragging a slider", summarise(drag));
+    printRow(kColumn, "settings frame, pointer still", summarise(still));
+    printRow(kColumn, "settings frame, dragging a slider", summarise(drag));
     std::printf("a drag of %d frames (%.1f s at 60 Hz) stored the settings %d times\n", writes + 2,
                 (writes + 2) / 60.0, stores);
     std::printf("a 60 Hz frame lasts 16667 microseconds\n");

@@ -1,12 +1,10 @@
 // Frame cost of the menu's wallpaper (background, waves, foam, fountain, one critter) at
 // 1920 x 1080 against an empty frame.
-#include <time.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench_support.h"
 #include "harness.h"
 #include "screens/common.h"
 #include "ui/effects.h"
@@ -15,23 +13,9 @@
 
 namespace {
 
+using namespace benchsupport;
+
 constexpr int kW = 1920, kH = 1080;
-
-double wallSeconds() {
-    using clock = std::chrono::steady_clock;
-    return std::chrono::duration<double>(clock::now().time_since_epoch()).count();
-}
-
-// Process CPU time, so that renderer threads (llvmpipe) are counted too.
-double cpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec + ts.tv_nsec / 1e9;
-}
-
-struct Figures {
-    double wallMs = 0, cpuMs = 0;
-};
 
 void drawMenuWallpaper(ui::Ctx& c) {
     ui::GameState menu;
@@ -39,16 +23,10 @@ void drawMenuWallpaper(ui::Ctx& c) {
     screens::drawWallpaperFor(c, menu);
 }
 
-Figures measure(harness::Canvas& canvas, int frames, bool wallpaper, double* t) {
-    const double w0 = wallSeconds(), c0 = cpuSeconds();
-    for (int f = 0; f < frames; ++f) {
-        *t += 1.0 / 60;
-        canvas.frame(*t, [&](ui::Ctx& c) {
-            if (wallpaper) drawMenuWallpaper(c);
-        });
-        canvas.present();
-    }
-    return Figures{(wallSeconds() - w0) * 1000 / frames, (cpuSeconds() - c0) * 1000 / frames};
+FrameCost measure(harness::Canvas& canvas, int frames, bool wallpaper, double* t) {
+    return averageFrameCost(canvas, *t, frames, [&](ui::Ctx& c, double) {
+        if (wallpaper) drawMenuWallpaper(c);
+    });
 }
 
 void run(const char* label, harness::RendererKind kind, int frames) {
@@ -66,8 +44,8 @@ void run(const char* label, harness::RendererKind kind, int frames) {
     const double firstMs = (wallSeconds() - p0) * 1000;
     measure(canvas, 30, true, &t);  // the fountain is in full flow after half a second
 
-    const Figures empty = measure(canvas, frames, false, &t);
-    const Figures paper = measure(canvas, frames, true, &t);
+    const FrameCost empty = measure(canvas, frames, false, &t);
+    const FrameCost paper = measure(canvas, frames, true, &t);
     int calls = 0;
     t += 1.0 / 60;
     canvas.frame(t, [&](ui::Ctx& c) {

@@ -1,11 +1,12 @@
-// Drives whole screens offscreen: opens one above the menu, runs frames with a fixed clock and
-// scripted clicks or keys, and reads pixels back.
+// Drives whole screens through the real game loop on one offscreen canvas: opens them, runs
+// frames with a fixed clock and scripted clicks, keys or other input, and reads pixels back.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 #include "harness.h"
@@ -15,6 +16,17 @@ namespace testsupport {
 
 class ScreenDriver {
   public:
+    using Script = std::function<void(ui::Input&)>;
+
+    // Without a size the canvas comes with the first resize or open(kind, w, h).
+    ScreenDriver() = default;
+    ScreenDriver(int w, int h) { resize(w, h); }
+
+    bool ok() const { return canvas_ && canvas_->ok(); }
+    double t() const { return t_; }
+    int w() const { return w_; }
+    int h() const { return h_; }
+
     // A window of w x h; the texture cache serves one canvas at a time, so the old one goes first.
     void resize(int w, int h) {
         if (canvas_ && w == w_ && h == h_) return;
@@ -43,42 +55,73 @@ class ScreenDriver {
         frame();
     }
 
-    // A frame with a click at (x, y) unless x is negative, and an optional key.
-    void frame(double x = -1, double y = -1, int key = 0) {
-        t_ += 0.05;
+    // The same in the present window.
+    void open(ui::ScreenKind kind) { open(kind, w_, h_); }
+
+    // Makes s the only record; its screen is built fresh by the next frame. The screen left over
+    // from before may file a request of its own in the frame that carries ours out, so repeat.
+    void open(const ui::GameState& s) {
+        for (int i = 0; i < 3; ++i) {
+            ui::Game::instance()->resetTo(s);
+            frame();
+            const ui::GameState& top = ui::Game::instance()->top();
+            if (ui::Game::instance()->depth() == 1 && top.kind == s.kind && top.runId == s.runId)
+                return;
+        }
+    }
+
+    // One frame `step` seconds after the previous one, the pointer away unless the script puts
+    // it somewhere; returns whether it asked to quit.
+    bool frame(const Script& script = nullptr, double step = 0.05) {
+        t_ += step;
+        bool quit = false;
         canvas_->frame(t_, [&](ui::Ctx& c) {
-            c.in.mouseX = x;
-            c.in.mouseY = y;
-            c.in.pressed = x >= 0;
-            if (key) c.in.keys.push_back(key);
+            c.in.mouseX = c.in.mouseY = -1;
+            if (script) script(c.in);
             ui::Game::instance()->update(c);
+            quit = c.quitRequested;
         });
+        return quit;
+    }
+    // A frame with the key pressed, then one more so that a navigation it filed is shown;
+    // returns whether either frame asked to quit.
+    bool key(int k) {
+        const bool quit = frame([&](ui::Input& in) { in.keys.push_back(k); });
+        return frame() || quit;
     }
     // The wheel turned with the pointer at (x, y); negative amounts scroll down.
     void wheel(double x, double y, double amount) {
-        t_ += 0.05;
-        canvas_->frame(t_, [&](ui::Ctx& c) {
-            c.in.mouseX = x;
-            c.in.mouseY = y;
-            c.in.wheel = amount;
-            ui::Game::instance()->update(c);
+        frame([&](ui::Input& in) {
+            in.mouseX = x;
+            in.mouseY = y;
+            in.wheel = amount;
         });
     }
-    // A click, then one more frame so that a navigation it filed is shown.
-    void click(double x, double y) {
-        frame(x, y);
-        frame();
+    // A click at (x, y), then one more frame so that a navigation it filed is shown; returns
+    // whether either frame asked to quit.
+    bool click(double x, double y) {
+        const bool quit = frame([&](ui::Input& in) {
+            in.mouseX = x;
+            in.mouseY = y;
+            in.pressed = in.mouseDown = true;
+        });
+        return frame() || quit;
     }
-    void click(const ui::Rect& r) { click(r.cx(), r.cy()); }
+    bool click(const ui::Rect& r) { return click(r.cx(), r.cy()); }
+    // Frames without input until `seconds` have passed.
+    void idle(double seconds, double step = 0.05) {
+        for (double s = 0; s < seconds - 1e-9; s += step)
+            frame(nullptr, step);
+    }
+    // Runs fn with the frame's cairo context, without a screen update.
+    void measure(const std::function<void(ui::Ctx&)>& fn) { canvas_->frame(t_, fn); }
 
     harness::Image snapshot() const { return canvas_->snapshot(); }
-    int w() const { return w_; }
-    int h() const { return h_; }
 
   private:
     std::unique_ptr<harness::Canvas> canvas_;
     int w_ = 0, h_ = 0;
-    double t_ = 10;
+    double t_ = 100;
 };
 
 // Whether a pixel shows rgb, within tol on every channel.
@@ -107,6 +150,10 @@ inline ui::Rect chipAt(double w, int i) {
 
 inline const ui::GameState& topRecord() {
     return ui::Game::instance()->top();
+}
+
+inline ui::ScreenKind topKind() {
+    return ui::Game::instance()->top().kind;
 }
 
 }  // namespace testsupport

@@ -19,81 +19,18 @@
 #include "harness.h"
 #include "i18n/i18n.h"
 #include "platform/audio.h"
+#include "screen_driver.h"
 #include "screens/about.h"
 #include "screens/licenses.h"
 #include "screens/links.h"
 #include "test_support.h"
 #include "ui/draw.h"
 
-using harness::Canvas;
-using harness::Options;
 using ui::ScreenKind;
 using namespace testsupport;
 
 namespace {
 
-constexpr double kDt = 0.05;
-
-// Drives the whole game loop at a fixed frame step on one offscreen canvas.
-class Loop {
-  public:
-    Loop(int w, int h) : canvas_(opts(w, h)) {}
-
-    bool ok() const { return canvas_.ok(); }
-
-    // Menu below, then `kind` on top, drawn once.
-    void open(ScreenKind kind) {
-        ui::GameState menu;
-        menu.kind = ScreenKind::Menu;
-        ui::Game::instance()->resetTo(menu);
-        frame();
-        ui::GameState s;
-        s.kind = kind;
-        ui::Game::instance()->push(s);
-        frame();
-        frame();
-    }
-    void frame(double x = -1, double y = -1, int key = 0, double wheel = 0) {
-        t_ += kDt;
-        canvas_.frame(t_, [&](ui::Ctx& c) {
-            c.in.mouseX = x;
-            c.in.mouseY = y;
-            c.in.pressed = x >= 0 && wheel == 0;
-            c.in.wheel = wheel;
-            if (key) c.in.keys.push_back(key);
-            ui::Game::instance()->update(c);
-        });
-    }
-    void click(double x, double y) {
-        frame(x, y);
-        frame();
-    }
-    // One wheel notch towards the end, with the pointer at (x, y).
-    void scrollDown(double x, double y) { frame(x, y, 0, -1); }
-    void key(int k) {
-        frame(-1, -1, k);
-        frame();
-    }
-    harness::Image shot() const { return canvas_.snapshot(); }
-    // Measures with the canvas's own cairo context.
-    void measure(const std::function<void(cairo_t*)>& body) {
-        canvas_.frame(t_, [&](ui::Ctx& c) { body(c.cr); });
-    }
-
-  private:
-    static Options opts(int w, int h) {
-        Options o;
-        o.w = w;
-        o.h = h;
-        return o;
-    }
-    Canvas canvas_;
-    double t_ = 100;
-};
-
-ScreenKind topKind() {
-    return ui::Game::instance()->top().kind;
-}
 int depth() {
     return ui::Game::instance()->depth();
 }
@@ -208,7 +145,7 @@ TEST(AboutLayout, ScaleFollowsTheWindowAndUnitsRoundToWholeNumbers) {
 }
 
 TEST_F(AboutScreen, ShortWindowScrollsToTheLicensesButtonAndEveryWayBackPops) {
-    Loop loop(1280, 620);
+    ScreenDriver loop(1280, 620);
     ASSERT_TRUE(loop.ok());
     loop.open(ScreenKind::About);
     ASSERT_EQ(topKind(), ScreenKind::About);
@@ -224,7 +161,7 @@ TEST_F(AboutScreen, ShortWindowScrollsToTheLicensesButtonAndEveryWayBackPops) {
 
     // Wheel over the panel; the offset stops at the end of the content.
     for (int i = 0; i < 3; ++i)
-        loop.scrollDown(L0.panel.cx(), L0.panel.cy());
+        loop.wheel(L0.panel.cx(), L0.panel.cy(), -1);
     const auto L = screens::aboutLayout(1280, 620, L0.contentH - L0.panel.h);
     ASSERT_LE(L.licensesButton.bottom(), L.panel.bottom());
     loop.click(L.licensesButton.cx(), L.licensesButton.cy());
@@ -253,7 +190,7 @@ TEST_F(AboutScreen, ShortWindowScrollsToTheLicensesButtonAndEveryWayBackPops) {
 
 TEST_F(AboutScreen, ALinkClickPlaysOnceAndStartsOneOpenerWithItsAddress) {
     ASSERT_TRUE(audio::init());
-    Loop loop(1280, 720);
+    ScreenDriver loop(1280, 720);
     ASSERT_TRUE(loop.ok());
     loop.open(ScreenKind::About);
     ASSERT_EQ(channelsStarted(), 0);
@@ -296,12 +233,13 @@ TEST_F(AboutScreen, TheOpenerTakesAnyAddressLiterallyAndAMissingOneDoesNothing) 
 
 TEST_F(LicensesScreen, EveryRowLinksItsOwnHomepageInTableOrder) {
     // Tall enough for the whole list without scrolling.
-    Loop loop(800, 1400);
+    ScreenDriver loop(800, 1400);
     ASSERT_TRUE(loop.ok());
     loop.open(ScreenKind::Licenses);
     const double pw = 560, px = (800 - pw) / 2;
     double introH = 0;
-    loop.measure([&](cairo_t* cr) {
+    loop.measure([&](ui::Ctx& frame) {
+        cairo_t* cr = frame.cr;
         ui::TextStyle st;
         st.size = 13;
         introH = ui::measureWrappedHeight(cr, pw - 32, i18n::tr("licenses.intro"), st);
@@ -318,7 +256,7 @@ TEST_F(LicensesScreen, EveryRowLinksItsOwnHomepageInTableOrder) {
 }
 
 TEST_F(LicensesScreen, ScrollingKeepsTheContentHeightAndReachesTheLastRow) {
-    Loop loop(800, 480);
+    ScreenDriver loop(800, 480);
     ASSERT_TRUE(loop.ok());
     loop.open(ScreenKind::Licenses);
     const double pw = 560, px = (800 - pw) / 2, ph = 480 - 62 - 16;
@@ -327,7 +265,7 @@ TEST_F(LicensesScreen, ScrollingKeepsTheContentHeightAndReachesTheLastRow) {
     // it blends with the rim); its length tells the content height. -1 when it reaches a corner.
     const int straightTop = 62 + 18, straightBottom = int(62 + ph - 18);
     auto thumbLength = [&](int* top) {
-        const harness::Image img = loop.shot();
+        const harness::Image img = loop.snapshot();
         int first = -1, last = -1;
         for (int y = straightTop; y < straightBottom; ++y) {
             const int b = harness::brightness(img.at(int(px + pw - 4), y));
@@ -347,7 +285,7 @@ TEST_F(LicensesScreen, ScrollingKeepsTheContentHeightAndReachesTheLastRow) {
     std::vector<int> lengths;
     int lastTop = top, steps = 0;
     for (; steps < 40; ++steps) {
-        loop.scrollDown(px + pw / 2, 62 + ph / 2);
+        loop.wheel(px + pw / 2, 62 + ph / 2, -1);
         loop.frame();
         const int length = thumbLength(&top);
         ASSERT_GE(top, straightTop) << "the thumb stays in view";
@@ -370,10 +308,11 @@ TEST_F(LicensesScreen, ScrollingKeepsTheContentHeightAndReachesTheLastRow) {
 }
 
 TEST_F(LicensesScreen, LinksClippedOutOfThePanelDoNotAnswer) {
-    Loop loop(800, 480);
+    ScreenDriver loop(800, 480);
     ASSERT_TRUE(loop.ok());
     bool hit = true;
-    loop.measure([&](cairo_t* cr) {
+    loop.measure([&](ui::Ctx& frame) {
+        cairo_t* cr = frame.cr;
         ui::Ctx c;
         c.cr = cr;
         c.w = 800;
@@ -405,17 +344,17 @@ TEST_F(AboutScreen, Screenshots) {
         i18n::setLanguage(lang);
         for (auto [w, h] : sizes) {
             for (ScreenKind kind : {ScreenKind::About, ScreenKind::Licenses}) {
-                Loop loop(w, h);
+                ScreenDriver loop(w, h);
                 ASSERT_TRUE(loop.ok());
                 loop.open(kind);
                 const std::string name = std::string(dir) + "/" +
                                          (kind == ScreenKind::About ? "about" : "licenses") + "_" +
                                          lang + "_" + std::to_string(w) + "x" + std::to_string(h);
-                EXPECT_TRUE(loop.shot().writePng(name + ".png"));
+                EXPECT_TRUE(loop.snapshot().writePng(name + ".png"));
                 for (int i = 0; i < 30; ++i)
-                    loop.scrollDown(w / 2.0, h / 2.0);
+                    loop.wheel(w / 2.0, h / 2.0, -1);
                 loop.frame();
-                EXPECT_TRUE(loop.shot().writePng(name + "_end.png"));
+                EXPECT_TRUE(loop.snapshot().writePng(name + "_end.png"));
             }
         }
     }

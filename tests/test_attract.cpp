@@ -9,7 +9,7 @@
 #include "core/levels.h"
 #include "core/storage.h"
 #include "i18n/i18n.h"
-#include "screen_loop.h"
+#include "screen_driver.h"
 #include "screens/attract.h"
 #include "test_support.h"
 #include "ui/gpu.h"
@@ -97,13 +97,13 @@ class AttractScreen : public ::testing::Test {
 };
 
 TEST_F(AttractScreen, AnyInputButMouseMovementReturnsToTheMenu) {
-    ScreenLoop loop(640, 400);
+    ScreenDriver loop(640, 400);
     ASSERT_TRUE(loop.ok());
-    for (ScreenLoop::Script input :
-         {ScreenLoop::Script([](ui::Input& in) { in.keys.push_back('a'); }),
-          ScreenLoop::Script([](ui::Input& in) { in.pressed = in.mouseDown = true; }),
-          ScreenLoop::Script([](ui::Input& in) { in.rightPressed = true; }),
-          ScreenLoop::Script([](ui::Input& in) { in.wheel = 0.5; })}) {
+    for (ScreenDriver::Script input :
+         {ScreenDriver::Script([](ui::Input& in) { in.keys.push_back('a'); }),
+          ScreenDriver::Script([](ui::Input& in) { in.pressed = in.mouseDown = true; }),
+          ScreenDriver::Script([](ui::Input& in) { in.rightPressed = true; }),
+          ScreenDriver::Script([](ui::Input& in) { in.wheel = 0.5; })}) {
         loop.open(demo(7));
         loop.idle(1);
         loop.frame([&](ui::Input& in) {
@@ -120,7 +120,7 @@ TEST_F(AttractScreen, AnyInputButMouseMovementReturnsToTheMenu) {
 }
 
 TEST_F(AttractScreen, EndsByItselfAfterSixtySecondsAndWritesNothing) {
-    ScreenLoop loop(640, 400);
+    ScreenDriver loop(640, 400);
     ASSERT_TRUE(loop.ok());
     store::setUnlockedLevel(3);
     const auto before = listing();
@@ -141,11 +141,11 @@ TEST_F(AttractScreen, Screenshots) {
     for (const char* lang : {"en", "ar"}) {
         i18n::setLanguage(lang);
         for (auto [w, h] : {std::pair{1280, 720}, std::pair{480, 800}}) {
-            ScreenLoop loop(w, h);
+            ScreenDriver loop(w, h);
             loop.open(demo(12345));
             loop.idle(4.5);  // a few moves in, with the badges at full strength
-            loop.shot().writePng(std::string(dir) + "/attract_" + lang + "_" + std::to_string(w) +
-                                 "x" + std::to_string(h) + ".png");
+            loop.snapshot().writePng(std::string(dir) + "/attract_" + lang + "_" +
+                                     std::to_string(w) + "x" + std::to_string(h) + ".png");
         }
     }
 }
@@ -153,7 +153,7 @@ TEST_F(AttractScreen, Screenshots) {
 // Run 7 opens on flat level 49 (22 moves), short enough to be solved within a demo; flat
 // level 52 follows, with larger tubes and other marbles.
 TEST_F(AttractScreen, ASolvedBoardMakesWayForTheNextWithoutBeingRecorded) {
-    ScreenLoop loop(480, 320);
+    ScreenDriver loop(480, 320);
     ASSERT_TRUE(loop.ok());
     Rng rng = attractRng(7);
     ASSERT_EQ(pickAttractLevel(rng, mar::totalLevels(), -1), 49);

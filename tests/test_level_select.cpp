@@ -179,8 +179,7 @@ TEST_F(LevelSelectScreen, ChosenPageStaysUntilTheProgramEnds) {
 
     // Escape leaves too; a reopened screen still shows the chosen page.
     open();
-    d_.frame(-1, -1, SDLK_ESCAPE);
-    d_.frame();
+    d_.key(SDLK_ESCAPE);
     EXPECT_EQ(topRecord().kind, ScreenKind::Menu);
     open();
     d_.click(cardRect(2));

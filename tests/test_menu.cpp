@@ -9,7 +9,7 @@
 #include "core/levels.h"
 #include "core/storage.h"
 #include "i18n/i18n.h"
-#include "screen_loop.h"
+#include "screen_driver.h"
 #include "screens/menu.h"
 #include "test_support.h"
 #include "ui/draw.h"
@@ -31,7 +31,7 @@ class MenuScreen : public ::testing::Test {
     }
 
     // Opens a fresh menu and returns its buttons as laid out in this window.
-    std::vector<ui::Rect> openMenu(ScreenLoop& loop, int count) {
+    std::vector<ui::Rect> openMenu(ScreenDriver& loop, int count) {
         ui::GameState s;
         s.kind = ScreenKind::Menu;
         loop.open(s);
@@ -45,7 +45,7 @@ class MenuScreen : public ::testing::Test {
     // Opens a menu, clicks button i and returns the record it leads to. The files are set up
     // once the screen left from before is gone, since a playing screen tidies the saved game.
     ui::GameState clickMenu(int i, int count = 6, const std::function<void()>& setup = nullptr) {
-        ScreenLoop loop(1280, 720);
+        ScreenDriver loop(1280, 720);
         loop.open(ui::GameState{});
         if (setup) setup();
         const ui::Rect r = openMenu(loop, count)[i];
@@ -82,7 +82,7 @@ TEST(MenuLayout, MatchesTheWorkedExamplesAndFitsTheTitle) {
     EXPECT_EQ(screens::menuButtonFontSize(1000, 560), 15);
     EXPECT_EQ(screens::menuButtonFontSize(1280, 720), 18);
 
-    ScreenLoop loop(1280, 720);
+    ScreenDriver loop(1280, 720);
     ASSERT_TRUE(loop.ok());
     loop.measure([](ui::Ctx& c) {
         EXPECT_EQ(screens::menuTitleSize(c.cr, 1280, 720), 62);
@@ -98,7 +98,7 @@ TEST(MenuLayout, MatchesTheWorkedExamplesAndFitsTheTitle) {
 
 // Every label of every language fits its button in the smallest layouts.
 TEST(MenuLayout, NoTranslationOverflowsAButton) {
-    ScreenLoop loop(800, 480);
+    ScreenDriver loop(800, 480);
     ASSERT_TRUE(loop.ok());
     const char* keys[] = {"menu.levelSelect", "menu.allCleared", "menu.continue", "menu.gallery",
                           "menu.settings",    "menu.about",      "menu.quit"};
@@ -123,7 +123,7 @@ TEST(MenuLayout, NoTranslationOverflowsAButton) {
 }
 
 TEST_F(MenuScreen, SplashLeavesAfterThreeSecondsOrOnTheFirstInput) {
-    ScreenLoop loop(800, 480);
+    ScreenDriver loop(800, 480);
     ASSERT_TRUE(loop.ok());
     ui::GameState splash;
     loop.open(splash);
@@ -133,10 +133,10 @@ TEST_F(MenuScreen, SplashLeavesAfterThreeSecondsOrOnTheFirstInput) {
     loop.idle(0.2, 0.1);
     EXPECT_EQ(topKind(), ScreenKind::Menu);
 
-    for (ScreenLoop::Script input :
-         {ScreenLoop::Script([](ui::Input& in) { in.keys.push_back(' '); }),
-          ScreenLoop::Script([](ui::Input& in) { in.rightPressed = true; }),
-          ScreenLoop::Script([](ui::Input& in) { in.wheel = -1; })}) {
+    for (ScreenDriver::Script input :
+         {ScreenDriver::Script([](ui::Input& in) { in.keys.push_back(' '); }),
+          ScreenDriver::Script([](ui::Input& in) { in.rightPressed = true; }),
+          ScreenDriver::Script([](ui::Input& in) { in.wheel = -1; })}) {
         loop.open(splash);
         loop.frame(input);
         EXPECT_EQ(topKind(), ScreenKind::Menu);
@@ -155,7 +155,7 @@ TEST_F(MenuScreen, EachButtonLeadsToItsScreen) {
         EXPECT_EQ(s.kind, pushed[i]) << i;
         EXPECT_EQ(ui::Game::instance()->depth(), 2) << i;
     }
-    ScreenLoop loop(800, 480);
+    ScreenDriver loop(800, 480);
     EXPECT_TRUE(loop.click(openMenu(loop, 6)[5]));
     EXPECT_EQ(topKind(), ScreenKind::Menu);
     EXPECT_TRUE(loop.frame([](ui::Input& in) { in.keys.push_back(27); }));
@@ -191,7 +191,7 @@ TEST_F(MenuScreen, WithEveryLevelClearedFiveButtonsRemain) {
         auto cleared = [unlocked] { store::setUnlockedLevel(unlocked); };
         EXPECT_EQ(clickMenu(0, 5, cleared).kind, ScreenKind::LevelSelect);
         EXPECT_EQ(clickMenu(1, 5, cleared).kind, ScreenKind::Gallery);
-        ScreenLoop loop(1280, 720);
+        ScreenDriver loop(1280, 720);
         loop.open(ui::GameState{});
         cleared();
         EXPECT_TRUE(loop.click(openMenu(loop, 5)[4]));
@@ -199,7 +199,7 @@ TEST_F(MenuScreen, WithEveryLevelClearedFiveButtonsRemain) {
 }
 
 TEST_F(MenuScreen, SixtyIdleSecondsStartTheDemoAndInputPutsItOff) {
-    ScreenLoop loop(800, 480);
+    ScreenDriver loop(800, 480);
     ASSERT_TRUE(loop.ok());
     openMenu(loop, 6);
     loop.idle(40, 1);
@@ -221,17 +221,17 @@ TEST_F(MenuScreen, Screenshots) {
     if (!dir) GTEST_SKIP() << "set VANTREL_SHOTS to write the pictures";
     for (auto [w, h] : {std::pair{1280, 720}, std::pair{800, 480}}) {
         const std::string size = std::to_string(w) + "x" + std::to_string(h);
-        ScreenLoop loop(w, h);
+        ScreenDriver loop(w, h);
         i18n::setLanguage("en");
         loop.open(ui::GameState{});
         saveLevel(41, 1);
         loop.idle(1.2);
-        loop.shot().writePng(std::string(dir) + "/splash_" + size + ".png");
+        loop.snapshot().writePng(std::string(dir) + "/splash_" + size + ".png");
         for (const char* lang : {"en", "de", "ja", "ar"}) {
             i18n::setLanguage(lang);
             openMenu(loop, 6);
             loop.idle(0.5);
-            loop.shot().writePng(std::string(dir) + "/menu_" + lang + "_" + size + ".png");
+            loop.snapshot().writePng(std::string(dir) + "/menu_" + lang + "_" + size + ".png");
         }
     }
 }

@@ -5,6 +5,8 @@
 #include <cassert>
 
 #include "core/levels.h"
+#include "core/storage.h"
+#include "platform/audio.h"
 #include "ui/background.h"
 #include "ui/effects.h"
 #include "ui/life.h"
@@ -114,6 +116,36 @@ ui::Rect CardGrid::card(int k, double scroll) const {
 bool CardGrid::offView(int k, double scroll) const {
     const ui::Rect r = card(k, scroll);
     return r.bottom() < viewport.y - 4 || r.y > viewport.bottom() + 4;
+}
+
+int cardGridFrame(ui::Ctx& c, const CardGrid& grid, int count, double* scroll,
+                  const std::function<bool(int k, const ui::Rect& r)>& drawCard) {
+    ui::applyScroll(c, grid.viewport, grid.contentH, scroll);
+    cairo_t* cr = c.cr;
+    int chosen = -1;
+    cairo_save(cr);
+    cairo_rectangle(cr, grid.viewport.x, grid.viewport.y, grid.viewport.w,
+                    std::max(grid.viewport.h, 0.0));
+    cairo_clip(cr);
+    for (int k = 0; k < count; ++k) {
+        if (grid.offView(k, *scroll)) continue;
+        const ui::Rect r = grid.card(k, *scroll);
+        // Only the visible part of a card clipped by the viewport takes clicks.
+        if (drawCard(k, r) && c.hover(grid.viewport) && c.takeClick(r)) chosen = k;
+    }
+    cairo_restore(cr);
+    ui::scrollbar(c, grid.viewport, grid.contentH, *scroll);
+    return chosen;
+}
+
+void startLevelAfresh(int level) {
+    audio::play(audio::Sfx::Click);
+    store::clearGame();
+    ui::GameState next;
+    next.kind = ui::ScreenKind::Playing;
+    next.level = level;
+    next.seed = static_cast<uint32_t>(store::nowMs() & 0xFFFFFFFFu);
+    ui::Game::instance()->push(next);
 }
 
 ui::Rect cardGridViewport(double w, double h) {

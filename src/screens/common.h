@@ -1,6 +1,7 @@
 // What every screen shares: the wallpaper under its content and the page arithmetic of lists.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "ui/app.h"
@@ -49,6 +50,14 @@ struct CardGrid {
     // Whether card k lies wholly more than 4 units outside the viewport, so need not be drawn.
     bool offView(int k, double scroll) const;
 };
+// One frame of a page's cards: the wheel over the viewport scrolls *scroll, the cards that show
+// are drawn clipped to the viewport, then the scrollbar. drawCard paints card k in r and says
+// whether it may be chosen. Returns the card whose visible part took this frame's click, or -1.
+int cardGridFrame(ui::Ctx& c, const CardGrid& grid, int count, double* scroll,
+                  const std::function<bool(int k, const ui::Rect& r)>& drawCard);
+// A card's level chosen: the saved game is dropped and the level pushed afresh with a new seed.
+void startLevelAfresh(int level);
+
 // The grid's viewport in a window of w x h.
 ui::Rect cardGridViewport(double w, double h);
 // A grid of count cards of the given size; cols at least 1.

@@ -120,32 +120,13 @@ class Gallery : public ui::Screen {
                                  ui::widgetTextStyle(14, false, theme::kTextMuted, 1, c.w - 40));
             return false;
         }
-        ui::applyScroll(c, grid.viewport, grid.contentH, &scroll_);
-
-        int started = -1;
-        cairo_save(cr);
-        cairo_rectangle(cr, grid.viewport.x, grid.viewport.y, grid.viewport.w,
-                        std::max(grid.viewport.h, 0.0));
-        cairo_clip(cr);
-        for (int k = 0; k < count; ++k) {
-            if (grid.offView(k, scroll_)) continue;
+        const int chosen = cardGridFrame(c, grid, count, &scroll_, [&](int k, const ui::Rect& r) {
             const size_t i = onPage[static_cast<size_t>(k)];
-            const ui::Rect r = grid.card(k, scroll_);
             drawCard(cr, r, solves_[i], palettes_[i]);
-            // Only the visible part of a card clipped by the viewport takes clicks.
-            if (c.hover(grid.viewport) && c.takeClick(r)) started = solves_[i].level;
-        }
-        cairo_restore(cr);
-        ui::scrollbar(c, grid.viewport, grid.contentH, scroll_);
-
-        if (started < 0) return false;
-        audio::play(audio::Sfx::Click);
-        store::clearGame();
-        ui::GameState next;
-        next.kind = ui::ScreenKind::Playing;
-        next.level = started;
-        next.seed = static_cast<uint32_t>(store::nowMs() & 0xFFFFFFFFu);
-        ui::Game::instance()->push(next);
+            return true;
+        });
+        if (chosen < 0) return false;
+        startLevelAfresh(solves_[onPage[static_cast<size_t>(chosen)]].level);
         return true;
     }
 

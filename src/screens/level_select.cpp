@@ -110,32 +110,13 @@ class LevelSelect : public ui::Screen {
         const int first = kPerPage * page_;
         const int count = std::max(std::min(first + kPerPage, total_) - first, 0);
         const CardGrid grid = levelSelectGrid(c.w, c.h, count);
-        ui::applyScroll(c, grid.viewport, grid.contentH, &gridScroll_);
-
-        int started = -1;
-        cairo_save(cr);
-        cairo_rectangle(cr, grid.viewport.x, grid.viewport.y, grid.viewport.w,
-                        std::max(grid.viewport.h, 0.0));
-        cairo_clip(cr);
-        for (int k = 0; k < count; ++k) {
-            if (grid.offView(k, gridScroll_)) continue;
-            const int idx = first + k;
-            const ui::Rect r = grid.card(k, gridScroll_);
-            drawCard(cr, r, idx);
-            // Only the visible part of a card clipped by the viewport takes clicks.
-            if (idx <= activeFlat_ && c.hover(grid.viewport) && c.takeClick(r)) started = idx;
-        }
-        cairo_restore(cr);
-        ui::scrollbar(c, grid.viewport, grid.contentH, gridScroll_);
-
-        if (started < 0) return false;
-        audio::play(audio::Sfx::Click);
-        store::clearGame();
-        ui::GameState next;
-        next.kind = ui::ScreenKind::Playing;
-        next.level = started;
-        next.seed = static_cast<uint32_t>(store::nowMs() & 0xFFFFFFFFu);
-        ui::Game::instance()->push(next);
+        const int chosen =
+            cardGridFrame(c, grid, count, &gridScroll_, [&](int k, const ui::Rect& r) {
+                drawCard(cr, r, first + k);
+                return first + k <= activeFlat_;  // locked cards take no clicks
+            });
+        if (chosen < 0) return false;
+        startLevelAfresh(first + chosen);
         return true;
     }
 

@@ -201,6 +201,7 @@ TEST_F(HostileFiles, TheSolveHistoryListsAtMostOneEntryPerLevelAndTakesNewSolves
         EXPECT_LE(list.size(), doc.size()) << where;
         for (size_t k = 0; k < list.size(); ++k) {
             EXPECT_GE(list[k].stars, 1) << where << " entry " << k;
+            EXPECT_LE(list[k].stars, 3) << where << " entry " << k;
             if (k > 0) {
                 EXPECT_LT(list[k - 1].level, list[k].level) << where << " entry " << k;
             }

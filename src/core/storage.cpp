@@ -202,7 +202,10 @@ SolveEntry entryFrom(const json::Value& v) {
     e.finalTubes = tubesFromJson(v["finalTubes"]);
     e.capacity = v["capacity"].asInt(0);
     e.stars = v["stars"].asInt(0);
-    if (e.stars < 1) e.stars = mar::computeStars(e.moves, mar::levelInfo(e.level).solutionLength);
+    // A count outside one to three is no count at all, however large: the gallery shows three
+    // stars at most and ranks solves by them, so a damaged 4 would otherwise beat every real solve.
+    if (e.stars < 1 || e.stars > 3)
+        e.stars = mar::computeStars(e.moves, mar::levelInfo(e.level).solutionLength);
     return e;
 }
 

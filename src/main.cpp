@@ -181,6 +181,13 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, onTerminationSignal);
     std::signal(SIGINT, onTerminationSignal);
     std::signal(SIGHUP, onTerminationSignal);
+    // A launcher may pass these signals on blocked: the game would never hear a shutdown
+    // request. Unblocking also delivers one that arrived before the handler existed.
+    sigset_t termSignals;
+    sigemptyset(&termSignals);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaddset(&termSignals, sig);
+    sigprocmask(SIG_UNBLOCK, &termSignals, nullptr);
 
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
@@ -327,10 +334,13 @@ int main(int argc, char** argv) {
             statDraw += drawEnd - drawStart;
             statPresent += presentEnd - drawEnd;
             if (presentEnd - statLast >= 1.0) {
-                std::fprintf(
-                    stderr, "[stats] %3d fps   CPU %5.1f ms   GPU %5.1f ms   %d Kopien  %dx%d %s\n",
-                    statFrames, 1000 * statDraw / statFrames, 1000 * statPresent / statFrames,
-                    ui::gpuDrawCalls(), pxW, pxH, ui::profReport().c_str());
+                // The cache size lets a long run show that the texture cache stays bounded.
+                std::fprintf(stderr,
+                             "[stats] %3d fps   CPU %5.1f ms   GPU %5.1f ms   %d Kopien  %dx%d  "
+                             "%d Texturen %s\n",
+                             statFrames, 1000 * statDraw / statFrames,
+                             1000 * statPresent / statFrames, ui::gpuDrawCalls(), pxW, pxH,
+                             ui::gpuCacheSize(), ui::profReport().c_str());
                 statFrames = 0;
                 statDraw = statPresent = 0;
                 statLast = presentEnd;

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# CI: two minutes of the long run (demo and menu in turn, resizes, memory and texture cache
+# sampled) against the regular build; the figures and the plot land in build/soak.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if [ ! -x build/vantrel-marbles ]; then
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build -j"$(nproc)" --target vantrel-marbles
+fi
+exec tests/soak/soak.sh 2 build/soak build/vantrel-marbles

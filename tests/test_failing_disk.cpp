@@ -156,7 +156,7 @@ ProcessResult solvedScreenThenTerminate(const std::vector<std::string>& argv,
 TEST(FailingDisk, EachFailingCallOfASaveCostsOneMessageAndDamagesNoFile) {
     const std::vector<std::string> files = {"progress.json", "settings.json"};
     int faults = 0;
-    for (const char* call : {"open", "write", "fsync", "close", "rename"}) {
+    for (const char* call : {"open", "write", "stall", "fsync", "close", "rename"}) {
         SCOPED_TRACE(call);
         preseed();
         setFault(call);

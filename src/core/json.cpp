@@ -270,6 +270,7 @@ bool writeAll(int fd, const std::string& text) {
             if (errno == EINTR) continue;
             return false;
         }
+        if (n == 0) return false;  // no progress and no error: give up instead of spinning
         done += static_cast<size_t>(n);
     }
     return true;

@@ -7,6 +7,7 @@
 //   VANTREL_FAULT_CONTROL=/abs/file     while it exists, its first word names the failing call:
 //     open    opening a file for writing fails
 //     write   the first write stores half the bytes, every later one fails (a disk filling up)
+//     stall   write stores nothing and reports no error (returns 0), as some devices do
 //     fsync   fsync and fdatasync fail
 //     close   close releases the descriptor and reports failure, as Linux does
 //     rename  rename fails
@@ -188,6 +189,11 @@ int __openat64_2(int dirfd, const char* path, int flags) {
 // ---- Writing, syncing, closing ----
 
 ssize_t write(int fd, const void* buf, size_t count) {
+    if (tracked(fd) && count > 0 && faultIs("stall")) {
+        inject("stall", g_paths[fd]);
+        errno = 0;
+        return 0;
+    }
     if (tracked(fd) && count > 0 && faultIs("write")) {
         if (!g_halfWritten[fd]) {
             g_halfWritten[fd] = 1;

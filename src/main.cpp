@@ -34,6 +34,17 @@ void onTerminationSignal(int sig) {
     g_terminate = 1;
 }
 
+void installTerminationHandlers() {
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        std::signal(sig, onTerminationSignal);
+}
+
+// Loading SDL, pango and their libraries takes tens of milliseconds before main; a shutdown
+// request in that time would otherwise kill the game with the default action. The dynamic
+// loader runs this before any library's constructors.
+__attribute__((used, section(".preinit_array"))) void (*const kEarlyHandlers)() =
+    installTerminationHandlers;
+
 double nowSeconds() {
     using clock = std::chrono::steady_clock;
     static const clock::time_point start = clock::now();
@@ -178,9 +189,7 @@ int main(int argc, char** argv) {
     if (handleInfoOptions(argc, argv)) return 0;
 
     SDL_SetHint("SDL_NO_SIGNAL_HANDLERS", "1");
-    std::signal(SIGTERM, onTerminationSignal);
-    std::signal(SIGINT, onTerminationSignal);
-    std::signal(SIGHUP, onTerminationSignal);
+    installTerminationHandlers();
     // A launcher may pass these signals on blocked: the game would never hear a shutdown
     // request. Unblocking also delivers one that arrived before the handler existed.
     sigset_t termSignals;
@@ -288,9 +297,15 @@ int main(int argc, char** argv) {
         }
         fillInputState(ctx.in);
 
+        if (g_terminate) break;
+
         int pxW = 0, pxH = 0;
         SDL_GetRendererOutputSize(ren, &pxW, &pxH);
-        if (pxW <= 0 || pxH <= 0) continue;
+        if (pxW <= 0 || pxH <= 0) {
+            // Nothing to draw into (a minimised window on some systems): wait, do not spin.
+            SDL_Delay(16);
+            continue;
+        }
         int winW = 0, winH = 0;
         SDL_GetWindowSize(win, &winW, &winH);
         double scale = (pxW > 0 && winW > 0) ? static_cast<double>(pxW) / winW : 1.0;

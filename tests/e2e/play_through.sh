@@ -12,22 +12,15 @@ if [ -z "${VANTREL_E2E_INNER:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1600x900x24" "$0" "$@"
 fi
 
+source "$(dirname "$0")/lib.sh"
 export XDG_DATA_HOME="$out/xdg" SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0
 data="$XDG_DATA_HOME/vantrelMarbles"
 rm -rf "$XDG_DATA_HOME" "$out"/*.png
-mkdir -p "$data"
-# A window of 1280 x 720 logical units, so the click positions below are the layout's own.
-echo '{"windowW":1280,"windowH":720,"musicVolume":0,"sfxVolume":0,"soundOn":false}' >"$data/settings.json"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+seedSettings "$data"
 
 "$bin" >"$out/stdout.txt" 2>"$out/stderr.txt" &
 pid=$!
-win=""
-for _ in $(seq 100); do
-  win=$(xdotool search --name "^Vantrel's Marbles\$" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || fail "window not found"
+win=$(findWindow 10 "$pid") || fail "window not found"
 
 step=0
 shot() {  # shot NAME: a screenshot of the window that must differ from the previous one
@@ -47,12 +40,6 @@ click() {  # click X Y [PAUSE]
 key() {  # key NAME [PAUSE]
   xdotool key --window "$win" "$1"
   sleep "${2:-0.8}"
-}
-waitFor() {  # waitFor SECONDS TEST...: polls until the test holds
-  local tries=$(($1 * 10))
-  shift
-  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.1; done
-  return 1
 }
 
 # A slow (sanitizer) build may need a while for its first frame; the splash waits 3 s anyway.

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Level 1 solved through the real game's own loop, optionally under a wrapper such as
+# valgrind: key to leave the splash, "Choose Level", the first card, the three moves, then a
+# termination signal. Checks the saved game, the solve, the unlocked level and exit status 0
+# (a wrapper's own failure status, such as memcheck's --error-exitcode, fails it too).
+# Each step waits for frames the game reports (VANTREL_STATS), not for fixed times, so a slow
+# wrapper is given the time it needs.
+# Usage: solve_level_one.sh BINARY OUTDIR [WRAPPER...]   (runs under xvfb-run without a display)
+set -euo pipefail
+bin=$(readlink -f "$1")
+out=$(mkdir -p "$2" && readlink -f "$2")
+shift 2
+if [ -z "${VANTREL_E2E_INNER:-}" ]; then
+  export VANTREL_E2E_INNER=1
+  exec xvfb-run -a -s "-screen 0 1600x900x24" "$0" "$bin" "$out" "$@"
+fi
+source "$(dirname "$0")/lib.sh"
+export XDG_DATA_HOME="$out/xdg" SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 VANTREL_STATS=1
+data="$XDG_DATA_HOME/vantrelMarbles"
+rm -rf "$XDG_DATA_HOME"
+seedSettings "$data"
+
+"$@" "$bin" >"$out/stdout.txt" 2>"$out/stderr.txt" &
+pid=$!
+trap 'kill "$pid" 2>/dev/null || true' EXIT
+win=$(findWindow 180 "$pid") || fail "window not found: $(tail -n 5 "$out/stderr.txt")"
+
+# A statistics line ends the frame in which a second of frames is full. Two new lines mean at
+# least one whole frame since the wait began: the game has seen whatever was sent before.
+statLines() { grep -c '^\[stats\]' "$out/stderr.txt" || true; }
+atLeastLines() { [ "$(statLines)" -ge "$1" ]; }
+frames() {  # frames N
+  waitFor 600 atLeastLines $(($(statLines) + $1)) || fail "the game stopped drawing"
+}
+press() {  # press X Y: pressed and released in frames of their own
+  xdotool mousemove --window "$win" "$1" "$2" mousedown 1
+  frames 2
+  xdotool mouseup 1
+  frames 2
+}
+
+frames 2
+sleep 3 # the splash ignores keys for its first moments
+xdotool key --window "$win" space
+frames 2
+press 640 220 # "Choose Level"
+press 137 213 # the first card
+# Tubes at 523, 640 and 756; the shortest solution is 1→3, 2→3, 1→2.
+press 523 350
+press 756 350
+waitFor 60 test -s "$data/save.json" || fail "no saved game after the first move"
+press 640 350
+press 756 350
+press 523 350
+press 640 350
+waitFor 120 test -s "$data/solves.json" || fail "no solve recorded"
+waitFor 60 test ! -e "$data/save.json" || fail "saved game left after the solve"
+sleep 7 # the win sequence hands over to the solved screen after 6.27 s
+import -window "$win" "$out/solved.png"
+grep -q '"unlockedLevel":2' "$data/progress.json" || fail "progress: $(cat "$data/progress.json")"
+grep -q '"level":0' "$data/solves.json" || fail "solves: $(cat "$data/solves.json")"
+
+kill -TERM "$pid"
+status=0
+wait "$pid" || status=$?
+trap - EXIT
+[ "$status" -eq 0 ] || fail "exit status $status"
+echo "solve-level-one: ok (screenshot $out/solved.png)"

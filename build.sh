@@ -14,6 +14,7 @@ PACKAGES=(
   fonts-dejavu-core fonts-noto-core fonts-noto-cjk
   xvfb xauth xdotool imagemagick openbox
   desktop-file-utils appstream dpkg-dev
+  clang libclang-rt-14-dev python3
 )
 
 installDeps() {

@@ -25,37 +25,46 @@ pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
 win=$(findWindow 180 "$pid") || fail "window not found: $(tail -n 5 "$out/stderr.txt")"
 
-# A statistics line ends the frame in which a second of frames is full. Two new lines mean at
-# least one whole frame since the wait began: the game has seen whatever was sent before.
+# A statistics line ends the frame in which a second of frames is full; the frames counted in
+# the lines after the first new one all began after the wait did, so they have seen whatever
+# was sent before. Time inside the game advances at most 0.1 s per frame, so a slow wrapper
+# needs as many frames as a fast run, not as many seconds.
 statLines() { grep -c '^\[stats\]' "$out/stderr.txt" || true; }
-atLeastLines() { [ "$(statLines)" -ge "$1" ]; }
-frames() {  # frames N
-  waitFor 600 atLeastLines $(($(statLines) + $1)) || fail "the game stopped drawing"
+framesAfter() {  # framesAfter LINE: frames in the statistics lines after LINE + 1
+  awk -v s="$1" '/^\[stats\]/ { if (++n > s + 1) f += $2 } END { print f + 0 }' "$out/stderr.txt"
+}
+enoughFrames() { [ "$(framesAfter "$1")" -ge "$2" ]; }
+frames() {  # frames N: waits until N whole frames have been drawn
+  waitFor 900 enoughFrames "$(statLines)" "$1" || fail "the game stopped drawing"
 }
 press() {  # press X Y: pressed and released in frames of their own
   xdotool mousemove --window "$win" "$1" "$2" mousedown 1
-  frames 2
+  frames 1
   xdotool mouseup 1
-  frames 2
+  frames 1
+}
+move() {  # move FROM_X TO_X: one marble between the tubes at these positions
+  press "$1" 350
+  press "$2" 350
+  frames 15 # the flight takes 0.55 s and ignores taps meanwhile
 }
 
-frames 2
-sleep 3 # the splash ignores keys for its first moments
-xdotool key --window "$win" space
-frames 2
+frames 1
+xdotool key --window "$win" space # leaves the splash
+frames 10
 press 640 220 # "Choose Level"
+frames 10
 press 137 213 # the first card
+frames 10
 # Tubes at 523, 640 and 756; the shortest solution is 1→3, 2→3, 1→2.
-press 523 350
-press 756 350
+move 523 756
 waitFor 60 test -s "$data/save.json" || fail "no saved game after the first move"
-press 640 350
-press 756 350
-press 523 350
-press 640 350
+move 640 756
+move 523 640
 waitFor 120 test -s "$data/solves.json" || fail "no solve recorded"
 waitFor 60 test ! -e "$data/save.json" || fail "saved game left after the solve"
-sleep 7 # the win sequence hands over to the solved screen after 6.27 s
+sleep 7 # the win sequence hands over to the solved screen after 6.27 s of game time
+frames 70
 import -window "$win" "$out/solved.png"
 grep -q '"unlockedLevel":2' "$data/progress.json" || fail "progress: $(cat "$data/progress.json")"
 grep -q '"level":0' "$data/solves.json" || fail "solves: $(cat "$data/solves.json")"

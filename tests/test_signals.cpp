@@ -70,6 +70,20 @@ void startGame(Launch& run, bool solvedScreen) {
     pthread_sigmask(SIG_SETMASK, &old, nullptr);
 }
 
+// Starts the next games, each with its own moment (0 to 1.5 s) for the signal; solvedScreen
+// picks the games that open on the solved screen, which saves at once.
+std::vector<Launch> startBatch(int first, std::mt19937& rng,
+                               const std::function<bool(int)>& solvedScreen) {
+    std::uniform_int_distribution<int> delayMs(0, 1500);
+    std::vector<Launch> batch(std::min(kParallel, rounds() - first));
+    for (size_t i = 0; i < batch.size(); ++i) {
+        batch[i].index = first + static_cast<int>(i);
+        batch[i].delayMs = delayMs(rng);
+        startGame(batch[i], solvedScreen(batch[i].index));
+    }
+    return batch;
+}
+
 // Runs a batch of games, calling act for each at its own moment, in the order of the moments.
 void runBatch(std::vector<Launch>& batch, const std::function<void(Launch&)>& act) {
     const auto start = Clock::now();
@@ -122,16 +136,11 @@ double msSince(Clock::time_point t) {
 // VANTREL_SIGNAL_ROUNDS sets the number of games of each test (30 by default).
 TEST(Signals, AFirstSignalAtAnyMomentEndsWithStatusZeroAndTheSettingsSaved) {
     std::mt19937 rng(424242u);
-    std::uniform_int_distribution<int> delayMs(0, 1500);
     int duringStartUp = 0, inLoop = 0, exitedZero = 0;
     double slowestMs = 0;
     for (int first = 0; first < rounds(); first += kParallel) {
-        std::vector<Launch> batch(std::min(kParallel, rounds() - first));
-        for (size_t i = 0; i < batch.size(); ++i) {
-            batch[i].index = first + static_cast<int>(i);
-            batch[i].delayMs = delayMs(rng);
-            startGame(batch[i], batch[i].index % 2 == 1);
-        }
+        std::vector<Launch> batch =
+            startBatch(first, rng, [](int index) { return index % 2 == 1; });
         std::vector<Clock::time_point> sent(batch.size());
         runBatch(batch, [&](Launch& r) {
             (hasStarted(r.child) ? inLoop : duringStartUp)++;
@@ -158,17 +167,12 @@ TEST(Signals, AFirstSignalAtAnyMomentEndsWithStatusZeroAndTheSettingsSaved) {
 
 TEST(Signals, ASecondSignalAtAnyMomentEndsTheGameAtOnceWithItsNumber) {
     std::mt19937 rng(77001u);
-    std::uniform_int_distribution<int> delayMs(0, 1500);
     std::uniform_int_distribution<int> shutdownMs(0, 60);
     int together = 0, duringShutdown = 0, endedFirst = 0;
     double slowestMs = 0;
     for (int first = 0; first < rounds(); first += kParallel) {
-        std::vector<Launch> batch(std::min(kParallel, rounds() - first));
-        for (size_t i = 0; i < batch.size(); ++i) {
-            batch[i].index = first + static_cast<int>(i);
-            batch[i].delayMs = delayMs(rng);
-            startGame(batch[i], batch[i].index % 4 >= 2);
-        }
+        std::vector<Launch> batch =
+            startBatch(first, rng, [](int index) { return index % 4 >= 2; });
         // Each game is left stopped with its signals pending; all resume together below.
         std::vector<int> expectSecond(batch.size(), 1);
         runBatch(batch, [&](Launch& r) {

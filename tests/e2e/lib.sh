@@ -1,5 +1,11 @@
 # Shared by the end-to-end scripts: sourced, not run.
 
+ownXServer() {  # ownXServer SIZE SCRIPT ARGS...: re-runs the script on a virtual X server of its own
+  [ -n "${VANTREL_E2E_INNER:-}" ] && return 0
+  export VANTREL_E2E_INNER=1
+  exec xvfb-run -a -s "-screen 0 ${1}x24" "${@:2}"
+}
+
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 waitFor() {  # waitFor SECONDS TEST...: polls until the test holds

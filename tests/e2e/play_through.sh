@@ -7,12 +7,9 @@
 set -euo pipefail
 bin=$(readlink -f "$1")
 out=$(mkdir -p "$2" && readlink -f "$2")
-if [ -z "${VANTREL_E2E_INNER:-}" ]; then
-  export VANTREL_E2E_INNER=1
-  exec xvfb-run -a -s "-screen 0 1600x900x24" "$0" "$@"
-fi
-
 source "$(dirname "$0")/lib.sh"
+ownXServer 1600x900 "$0" "$@"
+
 export XDG_DATA_HOME="$out/xdg" SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0
 data="$XDG_DATA_HOME/vantrelMarbles"
 rm -rf "$XDG_DATA_HOME" "$out"/*.png

@@ -5,16 +5,13 @@
 set -euo pipefail
 bin=$(readlink -f "$1")
 out=$(mkdir -p "$2" && readlink -f "$2")
-if [ -z "${VANTREL_E2E_INNER:-}" ]; then
-  export VANTREL_E2E_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
-fi
+source "$(dirname "$0")/lib.sh"
+ownXServer 1280x800 "$0" "$@"
 
 # Leaks of the GL driver's unloaded modules cannot be attributed in sanitizer builds.
 export XDG_DATA_HOME="$out/xdg" SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0
 rm -rf "$XDG_DATA_HOME"
 settings="$XDG_DATA_HOME/vantrelMarbles/settings.json"
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 "$bin" >"$out/stdout.txt" 2>"$out/stderr.txt" &
 pid=$!

@@ -10,11 +10,8 @@ set -euo pipefail
 bin=$(readlink -f "$1")
 out=$(mkdir -p "$2" && readlink -f "$2")
 shift 2
-if [ -z "${VANTREL_E2E_INNER:-}" ]; then
-  export VANTREL_E2E_INNER=1
-  exec xvfb-run -a -s "-screen 0 1600x900x24" "$0" "$bin" "$out" "$@"
-fi
 source "$(dirname "$0")/lib.sh"
+ownXServer 1600x900 "$0" "$bin" "$out" "$@"
 # x11 named, so that a failing connection says why instead of falling back to an invisible
 # offscreen window.
 export XDG_DATA_HOME="$out/xdg" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0

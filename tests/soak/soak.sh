@@ -35,12 +35,16 @@ log="$out/stderr.txt"
 export XDG_DATA_HOME="$out/xdg" SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11
 export VANTREL_SCREEN=attract VANTREL_STATS=1 ASAN_OPTIONS=detect_leaks=0
 rm -rf "$XDG_DATA_HOME"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$here/../e2e/lib.sh"
 
+# The window manager must be up before the window appears: SDL waits for its window to be
+# mapped, and a map request made while openbox is still starting is never answered.
 wm=""
 if command -v openbox >/dev/null; then
-  openbox >/dev/null 2>&1 &
+  rm -f "$out/wm-ready"
+  openbox --startup "touch '$out/wm-ready'" >/dev/null 2>&1 &
   wm=$!
+  waitFor 30 test -e "$out/wm-ready" || fail "openbox did not start"
 fi
 "$bin" >"$out/stdout.txt" 2>"$log" &
 pid=$!
@@ -50,18 +54,16 @@ cleanup() {
 }
 trap cleanup EXIT
 
-win=""
-for _ in $(seq 300); do
-  win=$(xdotool search --name "^Vantrel's Marbles\$" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
-  kill -0 "$pid" 2>/dev/null || fail "the game ended during start-up: $(tail -n 5 "$log")"
-  sleep 0.1
-done
-[ -n "$win" ] || fail "window not found"
+# SDL may replace its first window when it sets up the renderer: look for it once frames come.
+waitFor 60 grep -q '^\[stats\]' "$log" || fail "no frame: $(tail -n 5 "$log")"
+win=$(findWindow 10 "$pid") || fail "window not found"
 
 rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status"; }
 last_stats() { grep '^\[stats\]' "$log" | tail -n 1; }
 textures() { last_stats | sed -n 's/.* \([0-9][0-9]*\) Texturen.*/\1/p'; }
 fps() { last_stats | awk '{ print $2 }'; }
+# The size the game really draws at, from its statistics line, not the size asked for.
+drawn() { last_stats | sed -n 's/.*Kopien *\([0-9]*\)x\([0-9]*\).*/\1,\2/p'; }
 
 # A new size every few seconds: narrow, wide, tall and the smallest the game allows.
 size_at() {
@@ -96,12 +98,12 @@ while :; do
     [ "$tex" -gt "$max_seen" ] && max_seen=$tex
   fi
   if [ "$now" -ge "$next_sample" ]; then
-    echo "$now,$(rss_kb),$(textures || echo 0),$(fps || echo 0),$w,$h" >>"$csv"
+    echo "$now,$(rss_kb),$(textures || echo 0),$(fps || echo 0),$(drawn || echo 0,0)" >>"$csv"
     next_sample=$((next_sample + 10))
   fi
   sleep 0.5
 done
-echo "$duration,$(rss_kb),$(textures || echo 0),$(fps || echo 0),$w,$h" >>"$csv"
+echo "$duration,$(rss_kb),$(textures || echo 0),$(fps || echo 0),$(drawn || echo 0,0)" >>"$csv"
 
 kill -TERM "$pid"
 status=0
@@ -134,6 +136,8 @@ EOF
 
 [ "$status" -eq 0 ] || fail "exit status $status after SIGTERM"
 [ -n "$max_tex" ] || fail "no [stats] line with the texture count"
+sizes=$(grep '^\[stats\]' "$log" | sed -n 's/.*Kopien *\([0-9]*x[0-9]*\).*/\1/p' | sort -u | wc -l)
+[ "$sizes" -ge 3 ] || fail "the game drew at only $sizes sizes: the resizes did not reach it"
 [ "$max_tex" -le "$limit" ] || fail "the texture cache held $max_tex entries"
 [ "$stores" -eq 0 ] || fail "saves failed during the run"
 if [ -n "${rss_warm:-}" ]; then

@@ -150,8 +150,9 @@ Scenario runScenario(const std::string& name, const std::vector<std::string>& en
     std::vector<std::string> all = {std::string(kScenarioVar) + "=" + name};
     for (const auto& kv : env)
         all.push_back("VANTREL_CHILD_" + kv);
-    ProcessResult r =
-        testsupport::runProcess({"/proc/self/exe", "--gtest_filter=DataDirectory.*"}, all, 120);
+    // The resolved path, not "/proc/self/exe": under valgrind that link names the tool.
+    const std::string self = fs::read_symlink("/proc/self/exe").string();
+    ProcessResult r = testsupport::runProcess({self, "--gtest_filter=DataDirectory.*"}, all, 120);
     Scenario s;
     s.exitCode = r.exitCode;
     s.log = "stdout:\n" + r.out + "stderr:\n" + r.err;

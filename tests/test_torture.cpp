@@ -149,6 +149,7 @@ bool holdsGeneration(int file, int gen) {
 struct Progress {
     std::atomic<int> begun[kFileCount];
     std::atomic<int> done[kFileCount];
+    std::atomic<bool> started;
 };
 
 // Generation 0 of every file, written by the parent before the first child starts.
@@ -211,9 +212,11 @@ TEST(CrashSafeSaves, EveryKilledWriterLeavesEachFileWholeEitherOldOrNew) {
             shared->begun[f] = held[f];
             shared->done[f] = held[f];
         }
+        shared->started = false;
         pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
+            shared->started = true;
             // Each round starts with another file, so the early kills reach all four.
             for (int step = 1; step <= kMaxSteps; ++step) {
                 for (int k = 0; k < kFileCount; ++k) {
@@ -225,6 +228,12 @@ TEST(CrashSafeSaves, EveryKilledWriterLeavesEachFileWholeEitherOldOrNew) {
             }
             _exit(0);
         }
+        // The moment counts from the child's first instruction, not from fork(): under a slow
+        // runtime such as valgrind a new process takes longer to start than a generation takes.
+        const auto forked = std::chrono::steady_clock::now();
+        while (!shared->started &&
+               std::chrono::steady_clock::now() - forked < std::chrono::seconds(10))
+            std::this_thread::yield();
         std::this_thread::sleep_for(std::chrono::microseconds(delayUs(rng)));
         kill(pid, SIGKILL);
         int status = 0;

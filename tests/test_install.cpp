@@ -164,7 +164,7 @@ TEST(Install, TheInstalledGameStartsFromItsPrefix) {
 TEST(Install, TheAssetDirectorySearchFindsTheInstalledDataDirectory) {
     const std::string prefix = installedPrefix();
     const std::string probe = prefix + "/bin/vantrel-probe";
-    const fs::path self = fs::read_symlink("/proc/self/exe");
+    const fs::path self = testsupport::selfPath();
     std::error_code ec;
     fs::create_hard_link(self, probe, ec);  // the test program is large; a link costs nothing
     if (ec) fs::copy_file(self, probe, ec);

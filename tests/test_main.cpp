@@ -26,6 +26,11 @@ const std::string& tempRoot() {
     return root;
 }
 
+std::string selfPath() {
+    std::error_code ec;
+    return fs::read_symlink("/proc/self/exe", ec).string();
+}
+
 std::string dataDir() {
     return tempRoot() + "/xdg/vantrelMarbles";
 }

@@ -150,9 +150,8 @@ Scenario runScenario(const std::string& name, const std::vector<std::string>& en
     std::vector<std::string> all = {std::string(kScenarioVar) + "=" + name};
     for (const auto& kv : env)
         all.push_back("VANTREL_CHILD_" + kv);
-    // The resolved path, not "/proc/self/exe": under valgrind that link names the tool.
-    const std::string self = fs::read_symlink("/proc/self/exe").string();
-    ProcessResult r = testsupport::runProcess({self, "--gtest_filter=DataDirectory.*"}, all, 120);
+    ProcessResult r = testsupport::runProcess(
+        {testsupport::selfPath(), "--gtest_filter=DataDirectory.*"}, all, 120);
     Scenario s;
     s.exitCode = r.exitCode;
     s.log = "stdout:\n" + r.out + "stderr:\n" + r.err;
@@ -320,7 +319,7 @@ TEST(AssetDirectory, TheFirstCandidateWithBothFontsAndAudioWins) {
 }
 
 TEST(AssetDirectory, WithoutAQualifyingCandidateTheExecutableDirectoryIsUsed) {
-    const std::string exe = fs::canonical("/proc/self/exe").parent_path().string();
+    const std::string exe = fs::path(testsupport::selfPath()).parent_path().string();
     for (const std::string& c :
          {exe + "/../share/vantrelMarbles", std::string("/usr/share/vantrelMarbles"),
           std::string("/app/share/vantrelMarbles"), exe, exe + "/.."})

@@ -8,6 +8,9 @@ namespace testsupport {
 
 // Root of this test process's temporary tree; XDG_DATA_HOME and HOME lie below it.
 const std::string& tempRoot();
+
+// The test program's own path, resolved: under valgrind "/proc/self/exe" itself names the tool.
+std::string selfPath();
 // The game's data directory inside the temporary XDG_DATA_HOME.
 std::string dataDir();
 // Removes everything inside the data directory (the directory itself may stay or go).

@@ -118,20 +118,25 @@ TEST(Solver, DeadEndsAndCirclesAreUnsolvableButSolvedBoardsAreNot) {
 TEST(Solver, CancelFlagEndsASearchMidWayWithoutAnAnswer) {
     const GameState start = mar::loadLevel(hardestLevel().level);
     std::atomic<bool> cancel{false};
-    std::atomic<int> clockAsked{0};
+    std::atomic<bool> searching{false};
     mar::SolveBudget budget;
     budget.cancel = &cancel;
+    // The first look at the clock holds the search until the other thread has cancelled, so the
+    // flag always lands mid-way however the threads are scheduled.
     budget.timeUp = [&] {
-        ++clockAsked;
+        searching = true;
+        while (!cancel)
+            std::this_thread::yield();
         return false;
     };
     mar::SolveResult r;
     std::thread worker([&] { r = mar::solveShortest(start, budget); });
-    while (clockAsked == 0)
+    while (!searching)
         std::this_thread::yield();
     cancel = true;
     worker.join();
     EXPECT_TRUE(r.cancelled);
+    EXPECT_LT(r.expanded, mar::solveShortest(start).expanded);
     EXPECT_EQ(r.status, SolveStatus::BudgetExhausted);
     EXPECT_TRUE(r.moves.empty()) << "a cancelled search looks for no fallback";
 

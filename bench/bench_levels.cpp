@@ -10,8 +10,8 @@
 
 #include "bench_support.h"
 #include "core/levels_data.h"
+#include "core/solver.h"
 #include "levelgen/catalogue.h"
-#include "levelgen/solver.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
                 for (int k = 0; k < lv.capacity && lv.slots[t * lv.capacity + k] >= 0; ++k)
                     s.tubes[t].push_back(lv.slots[t * lv.capacity + k]);
             const auto t0 = Clock::now();
-            levelgen::SolveResult r = levelgen::solveShortest(s);
+            mar::SolveResult r = mar::solveShortest(s);
             ms.push_back(millisSince(t0));
             mb.push_back(r.peakBytes / 1e6);
             maxStored = std::max(maxStored, r.stored);

@@ -8,7 +8,6 @@
 #include "core/levels_data.h"
 #include "core/state.h"
 #include "levelgen/catalogue.h"
-#include "levelgen/solver.h"
 
 using mar::GameState;
 
@@ -281,25 +280,4 @@ TEST(LevelGenerator, StartsAreComparedUpToTubeOrderAndColourNames) {
     // Two colours may not both be renamed to one.
     EXPECT_FALSE(levelgen::sameUpToTubesAndColours(pos({{0, 1}, {1, 0}, {}}, 2),
                                                    pos({{0, 0}, {1, 1}, {}}, 2)));
-}
-
-TEST(LevelGenerator, SolverProvesShortestSolutionsAndDetectsStartsWithoutOne) {
-    GameState sample = pos({{2, 2, 0}, {1, 0, 2}, {0, 1, 1}, {}}, 3);
-    levelgen::SolveResult r = levelgen::solveShortest(sample);
-    ASSERT_EQ(r.status, levelgen::SolveResult::Status::Solved);
-    EXPECT_EQ(r.moves.size(), 6u);
-    GameState s = sample;
-    for (const auto& m : r.moves) {
-        ASSERT_TRUE(mar::canMoveOne(s, m.from, m.to));
-        s = mar::applyMoveOne(s, m);
-    }
-    EXPECT_TRUE(mar::isSolved(s));
-    EXPECT_LE(levelgen::lowerBound(sample), 6);
-
-    // One empty tube is not always enough: every line of play from here gets stuck.
-    GameState stuck = pos({{0, 1, 1}, {0, 1, 2}, {2, 0, 2}, {}}, 3);
-    EXPECT_EQ(levelgen::solveShortest(stuck).status, levelgen::SolveResult::Status::Unsolvable);
-
-    EXPECT_EQ(levelgen::solveShortest(pos({{0, 0}, {1, 1}, {}}, 2)).moves.size(), 0u);
-    EXPECT_EQ(levelgen::lowerBound(pos({{0, 0}, {1, 1}, {}}, 2)), 0);
 }

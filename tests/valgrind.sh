@@ -19,7 +19,7 @@ command -v valgrind >/dev/null || { echo "valgrind is not installed" >&2; exit 2
 
 core='JsonParse.*:JsonValue.*:JsonDump.*:JsonFile.*:HostileFiles.*:SettingsFile.*'
 core+=':SavedGameFile.*:StoreWrites.*:SolveHistory.*:LevelBests.*:UnlockProgress.*:Rules.*'
-core+=':Rng.*:LevelCatalogue.*:PlayingLogicTest.*:I18n.*:Theme.*:Clock.*'
+core+=':Rng.*:LevelCatalogue.*:Solver.*:PlayingLogicTest.*:I18n.*:Theme.*:Clock.*'
 core+=':ScreenStack.*:InputContext.*:WindowGeometry.*:Pages.*:FormatTime.*:FormatDate.*'
 solve='PlayingScreen.ClickingTheStoredSolutionSolvesLevelOneAndHandsOverAt627'
 filter=${VANTREL_VALGRIND_FILTER:-$core:$solve}

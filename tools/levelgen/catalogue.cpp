@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "core/rng.h"
-#include "solver.h"
+#include "core/solver.h"
 
 namespace levelgen {
 
@@ -25,6 +25,13 @@ const PoolParams kPoolParams[kPoolCount] = {
 };
 
 namespace {
+
+// Proofs have no clock: a start is given up only when its search keeps too many positions.
+mar::SolveBudget proofBudget() {
+    mar::SolveBudget b;
+    b.maxPositions = 30'000'000;
+    return b;
+}
 
 mar::GameState makeState(int capacity, std::vector<std::vector<int>> tubes) {
     mar::GameState s;
@@ -187,12 +194,12 @@ bool buildPool(int tier, const BuildOptions& opt, Pool& pool, std::string& error
     Level first;
     if (sample) {
         isNew(sample->start);
-        SolveResult r = solveShortest(sample->start);
-        if (r.status != SolveResult::Status::Solved || r.moves.size() != sample->solution.size()) {
+        mar::SolveResult r = mar::solveShortest(sample->start, proofBudget());
+        if (r.status != mar::SolveStatus::Shortest || r.moves.size() != sample->solution.size()) {
             error = "tier " + std::to_string(tier) + ": the fixed first level's solution has " +
                     std::to_string(sample->solution.size()) + " moves, the proven shortest " +
-                    (r.status == SolveResult::Status::Solved ? std::to_string(r.moves.size())
-                                                             : std::string("does not exist"));
+                    (r.status == mar::SolveStatus::Shortest ? std::to_string(r.moves.size())
+                                                            : std::string("does not exist"));
             return false;
         }
         first.start = sample->start;
@@ -223,13 +230,13 @@ bool buildPool(int tier, const BuildOptions& opt, Pool& pool, std::string& error
             }
             work.push_back(std::move(c));
         }
-        std::vector<SolveResult> results(work.size());
+        std::vector<mar::SolveResult> results(work.size());
         std::vector<double> seconds(work.size());
         std::atomic<size_t> nextJob{0};
         auto worker = [&] {
             for (size_t i; (i = nextJob++) < work.size();) {
                 auto s0 = std::chrono::steady_clock::now();
-                results[i] = solveShortest(work[i].start);
+                results[i] = mar::solveShortest(work[i].start, proofBudget());
                 seconds[i] =
                     std::chrono::duration<double>(std::chrono::steady_clock::now() - s0).count();
             }
@@ -243,13 +250,13 @@ bool buildPool(int tier, const BuildOptions& opt, Pool& pool, std::string& error
         for (size_t i = 0; i < work.size(); ++i) {
             st.slowestProof = std::max(st.slowestProof, seconds[i]);
             switch (results[i].status) {
-                case SolveResult::Status::Unsolvable:
+                case mar::SolveStatus::NoSolution:
                     ++st.unsolvable;
                     break;
-                case SolveResult::Status::TooLarge:
+                case mar::SolveStatus::BudgetExhausted:
                     ++st.tooLarge;
                     break;
-                case SolveResult::Status::Solved:
+                case mar::SolveStatus::Shortest:
                     ++st.proven;
                     work[i].solution = std::move(results[i].moves);
                     proven.push_back(std::move(work[i]));

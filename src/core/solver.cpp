@@ -1,12 +1,12 @@
 // A* over positions whose tube order is forgotten; proves shortest solutions or unsolvability.
-#include "solver.h"
+#include "core/solver.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 
-namespace levelgen {
+namespace mar {
 namespace {
 
 // A tube is one 32-bit code: slot k (bottom = 0) holds colour + 1 in the nibble at bit
@@ -22,7 +22,7 @@ struct Shape {
     int keyWords;  // packed size of one position in 64-bit words
 };
 
-Shape shapeOf(const mar::GameState& s) {
+Shape shapeOf(const GameState& s) {
     return {s.tubeCount(), s.capacity, (s.tubeCount() * 4 * s.capacity + 63) / 64};
 }
 
@@ -234,7 +234,7 @@ class OpenList {
     size_t count_ = 0;
 };
 
-void canonicalCodes(const mar::GameState& s, uint32_t* codes) {
+void canonicalCodes(const GameState& s, uint32_t* codes) {
     for (int t = 0; t < s.tubeCount(); ++t)
         codes[t] = encodeTube(s.tubes[t], s.capacity);
     std::sort(codes, codes + s.tubeCount());
@@ -242,15 +242,15 @@ void canonicalCodes(const mar::GameState& s, uint32_t* codes) {
 
 // Turns the chain of canonical positions into moves of the start's own tubes: at each step the
 // first legal move (in the rules' order) whose result has the next canonical form.
-std::vector<mar::Move> realMoves(const mar::GameState& start,
-                                 const std::vector<std::vector<uint64_t>>& chain, const Shape& sh) {
-    std::vector<mar::Move> out;
-    mar::GameState cur = start;
+std::vector<Move> realMoves(const GameState& start, const std::vector<std::vector<uint64_t>>& chain,
+                            const Shape& sh) {
+    std::vector<Move> out;
+    GameState cur = start;
     uint32_t codes[kMaxTubes];
     std::vector<uint64_t> k(sh.keyWords);
     for (size_t step = 1; step < chain.size(); ++step) {
-        for (const mar::Move& m : mar::legalMoves(cur)) {
-            mar::GameState next = mar::applyMoveOne(cur, m);
+        for (const Move& m : legalMoves(cur)) {
+            GameState next = applyMoveOne(cur, m);
             canonicalCodes(next, codes);
             pack(codes, sh, k.data());
             if (k == chain[step]) {
@@ -263,33 +263,38 @@ std::vector<mar::Move> realMoves(const mar::GameState& start,
     return out;
 }
 
-}  // namespace
+// Which search runs: A* proves a shortest solution; the greedy one expands the position that
+// looks closest to solved first and stops at the first solved position it meets, so it finds
+// some solution, or proves there is none, far sooner.
+enum class Mode { Shortest, Any };
 
-int lowerBound(const mar::GameState& s) {
-    uint32_t codes[kMaxTubes];
-    canonicalCodes(s, codes);
-    return boundOfCodes(codes, shapeOf(s));
+enum class Outcome { Found, Dry, OutOfBudget };
+
+struct Search {
+    Outcome outcome = Outcome::Dry;
+    bool cancelled = false;
+    std::vector<Move> moves;
+    size_t expanded = 0;
+    size_t stored = 0;
+    size_t peakBytes = 0;
+};
+
+// No start beyond the packed codes' reach is searched.
+bool fitsCodes(const GameState& s) {
+    if (s.tubeCount() < 1 || s.tubeCount() > kMaxTubes || s.capacity < 1 || s.capacity > kMaxCap)
+        return false;
+    for (const auto& t : s.tubes) {
+        if (static_cast<int>(t.size()) > s.capacity) return false;
+        for (int c : t)
+            if (c < 0 || c >= kMaxColors) return false;
+    }
+    return true;
 }
 
-SolveResult solveShortest(const mar::GameState& start, size_t maxStored) {
-    SolveResult res;
+Search search(const GameState& start, const SolveBudget& budget, Mode mode, bool useClock,
+              size_t maxPositions) {
+    Search res;
     const Shape sh = shapeOf(start);
-    if (sh.tubes < 1 || sh.tubes > kMaxTubes || sh.cap < 1 || sh.cap > kMaxCap) {
-        res.status = SolveResult::Status::TooLarge;
-        return res;
-    }
-    for (const auto& t : start.tubes) {
-        if (static_cast<int>(t.size()) > sh.cap) {
-            res.status = SolveResult::Status::TooLarge;
-            return res;
-        }
-        for (int c : t)
-            if (c < 0 || c >= kMaxColors) {
-                res.status = SolveResult::Status::TooLarge;
-                return res;
-            }
-    }
-
     PositionTable table(sh.keyWords);
     OpenList open;
     uint32_t codes[kMaxTubes];
@@ -312,11 +317,12 @@ SolveResult solveShortest(const mar::GameState& start, size_t maxStored) {
     int f = 0, g = 0;
     uint32_t id = 0;
     size_t peak = 0;
+    bool outOfBudget = false;
     if (h0 == 0) goal = startId;
     while (goal == UINT32_MAX && open.pop(f, g, id)) {
         if (table.g(id) != g) continue;  // a shorter way here was found after this entry
         ++res.expanded;
-        if (f - g == 0) {
+        if (mode == Mode::Shortest && f - g == 0) {
             goal = id;
             break;
         }
@@ -364,28 +370,46 @@ SolveResult solveShortest(const mar::GameState& start, size_t maxStored) {
             const uint32_t* nx = &succCodes[static_cast<size_t>(n) * sh.tubes];
             const uint64_t* kx = &succKeys[static_cast<size_t>(n) * sh.keyWords];
             uint32_t nid = table.findOrAdd(kx, succHash[n], added);
-            if (!added && table.g(nid) <= g + 1) continue;
+            if (mode == Mode::Any) {
+                // Any way to a position will do: the first one found stays.
+                if (!added || g + 1 >= 0xFFFF) continue;
+            } else if (!added && table.g(nid) <= g + 1) {
+                continue;
+            }
             table.g(nid) = static_cast<uint16_t>(g + 1);
             table.setParent(nid, id);
             int h = boundOfCodes(nx, sh);
-            if (h == 0 && g + 1 == f) {  // nothing left in the open list is shorter
+            // In A*, nothing left in the open list is shorter once f is reached again.
+            if (h == 0 && (mode == Mode::Any || g + 1 == f)) {
                 goal = nid;
                 break;
             }
-            open.push(g + 1 + h, g + 1, nid);
+            open.push(mode == Mode::Shortest ? g + 1 + h : h, g + 1, nid);
         }
-        if (table.size() > maxStored) {
-            res.status = SolveResult::Status::TooLarge;
-            res.stored = table.size();
-            res.peakBytes = std::max(peak, table.bytes() + open.bytes());
-            return res;
+        if (maxPositions && table.size() > maxPositions) {
+            // Past the limit nothing is claimed, not even a solved position just met.
+            outOfBudget = true;
+            goal = UINT32_MAX;
+            break;
         }
-        if ((res.expanded & 4095) == 0) peak = std::max(peak, table.bytes() + open.bytes());
+        if (budget.cancel && budget.cancel->load(std::memory_order_relaxed)) {
+            res.cancelled = outOfBudget = true;
+            break;
+        }
+        if ((res.expanded & 1023) == 0) {
+            const size_t bytes = table.bytes() + open.bytes();
+            peak = std::max(peak, bytes);
+            if ((budget.maxBytes && bytes > budget.maxBytes) ||
+                (useClock && budget.timeUp && budget.timeUp())) {
+                outOfBudget = true;
+                break;
+            }
+        }
     }
     res.stored = table.size();
     res.peakBytes = std::max(peak, table.bytes() + open.bytes());
     if (goal == UINT32_MAX) {
-        res.status = SolveResult::Status::Unsolvable;
+        res.outcome = outOfBudget ? Outcome::OutOfBudget : Outcome::Dry;
         return res;
     }
     std::vector<std::vector<uint64_t>> chain;
@@ -395,8 +419,72 @@ SolveResult solveShortest(const mar::GameState& start, size_t maxStored) {
     }
     std::reverse(chain.begin(), chain.end());
     res.moves = realMoves(start, chain, sh);
-    res.status = SolveResult::Status::Solved;
+    res.outcome = Outcome::Found;
     return res;
 }
 
-}  // namespace levelgen
+// How far the search for any solution may go when the shortest one could not be proven: enough
+// for every shipped level's start, small enough to answer within a fraction of a second.
+constexpr size_t kFallbackPositions = 300'000;
+
+}  // namespace
+
+int lowerBound(const GameState& s) {
+    uint32_t codes[kMaxTubes];
+    canonicalCodes(s, codes);
+    return boundOfCodes(codes, shapeOf(s));
+}
+
+SolveResult solveShortest(const GameState& start, const SolveBudget& budget) {
+    SolveResult res;
+    res.status = SolveStatus::BudgetExhausted;
+    if (!fitsCodes(start)) return res;
+    Search full = search(start, budget, Mode::Shortest, true, budget.maxPositions);
+    res.expanded = full.expanded;
+    res.stored = full.stored;
+    res.peakBytes = full.peakBytes;
+    res.cancelled = full.cancelled;
+    switch (full.outcome) {
+        case Outcome::Found:
+            res.status = SolveStatus::Shortest;
+            res.moves = std::move(full.moves);
+            return res;
+        case Outcome::Dry:
+            res.status = SolveStatus::NoSolution;
+            return res;
+        case Outcome::OutOfBudget:
+            break;
+    }
+    if (full.cancelled) return res;
+    // The proof ran out; a solution that is merely valid still shows the way forward.
+    Search any = search(start, budget, Mode::Any, false, kFallbackPositions);
+    res.expanded += any.expanded;
+    res.peakBytes = std::max(res.peakBytes, any.peakBytes);
+    res.cancelled = any.cancelled;
+    if (any.outcome == Outcome::Found) res.moves = std::move(any.moves);
+    return res;
+}
+
+bool isDeadEnd(const GameState& s) {
+    for (int from = 0; from < s.tubeCount(); ++from)
+        for (int to = 0; to < s.tubeCount(); ++to)
+            if (canMoveOne(s, from, to)) return false;
+    return !isSolved(s);
+}
+
+Solvability solvability(const GameState& s, const SolveBudget& budget) {
+    if (isSolved(s)) return Solvability::Solvable;
+    if (isDeadEnd(s)) return Solvability::Unsolvable;
+    if (!fitsCodes(s)) return Solvability::Unknown;
+    switch (search(s, budget, Mode::Any, true, budget.maxPositions).outcome) {
+        case Outcome::Found:
+            return Solvability::Solvable;
+        case Outcome::Dry:
+            return Solvability::Unsolvable;
+        case Outcome::OutOfBudget:
+            break;
+    }
+    return Solvability::Unknown;
+}
+
+}  // namespace mar

@@ -370,6 +370,7 @@ int main(int argc, char** argv) {
         if (ctx.quitRequested || g_terminate) running = false;
     }
 
+    game->closeScreen();
     game->persistSettings();
     ui::gpuShutdown();
     ui::drawShutdown();

@@ -11,6 +11,7 @@
 #include "i18n/i18n.h"
 #include "screen_driver.h"
 #include "screens/attract.h"
+#include "screens/common.h"
 #include "test_support.h"
 #include "ui/gpu.h"
 
@@ -168,4 +169,28 @@ TEST_F(AttractScreen, ASolvedBoardMakesWayForTheNextWithoutBeingRecorded) {
     EXPECT_GE(ui::gpuCacheSize() - painted, 8);
     EXPECT_TRUE(store::listSolves().empty());
     EXPECT_EQ(listing(), before);
+}
+
+TEST_F(AttractScreen, ADemoBoardStandsInTheWorldOfTheLevelItPlays) {
+    ScreenDriver loop(480, 320);
+    ASSERT_TRUE(loop.ok());
+    ASSERT_NE(mar::levelInfo(49).tier, mar::levelInfo(0).tier);  // run 7 opens on level 49
+    auto wallpaper = [&](int level) {
+        ui::GameState s = demo(7);
+        s.level = level;
+        loop.measure([&](ui::Ctx& c) { screens::drawWallpaperFor(c, s); });
+        return loop.snapshot();
+    };
+    const harness::Image own = wallpaper(49), first = wallpaper(0);
+    loop.open(demo(7));
+    loop.frame();
+    const harness::Image shown = loop.snapshot();
+    // The top edge, clear of tubes and badges.
+    int likeOwn = 0, likeFirst = 0, samples = 0;
+    for (int x = 4; x < 480; x += 8, ++samples) {
+        likeOwn += near(shown.at(x, 3), own.at(x, 3) & 0xFFFFFF, 6);
+        likeFirst += near(shown.at(x, 3), first.at(x, 3) & 0xFFFFFF, 6);
+    }
+    EXPECT_GE(likeOwn, samples * 9 / 10);
+    EXPECT_LT(likeFirst, samples / 2);
 }

@@ -50,10 +50,11 @@ class LevelSelectScreen : public ::testing::Test {
         store::recordSolve(e);
         store::recordBest(level, {3, e.moves, 30000});
     }
-    static void saveGameOf(int level) {
+    static void saveGameOf(int level, uint32_t seed = 0) {
         store::SavedGame g;
         g.valid = true;
         g.level = level;
+        g.seed = seed;
         g.state = mar::loadLevel(level);
         store::saveGame(g);
         ASSERT_TRUE(store::loadGame().valid);
@@ -211,7 +212,7 @@ TEST_F(LevelSelectScreen, ChipBarScrollsSidewaysUntilItsLastChipReachesTheEdge) 
     EXPECT_EQ(topRecord().level, 2);
 }
 
-TEST_F(LevelSelectScreen, ClickingACardStartsItAfreshAndDropsAnotherLevelsSavedGame) {
+TEST_F(LevelSelectScreen, ClickingACardResumesItsGameInProgressOrStartsAfreshDroppingAnother) {
     store::setUnlockedLevel(12);
     saveGameOf(7);
     open();
@@ -228,6 +229,16 @@ TEST_F(LevelSelectScreen, ClickingACardStartsItAfreshAndDropsAnotherLevelsSavedG
     EXPECT_LE(sinceBefore, static_cast<uint32_t>(after - before));
     EXPECT_FALSE(store::loadGame().valid);
     EXPECT_EQ(ui::Game::instance()->depth(), 3);  // menu, level select, level
+
+    // The card of the level in progress resumes it, as Continue does.
+    saveGameOf(5, 4242);
+    open();
+    d_.click(chipAt(1280, 0));
+    d_.click(cardRect(5));
+    ASSERT_EQ(topRecord().kind, ScreenKind::Playing);
+    EXPECT_EQ(topRecord().level, 5);
+    EXPECT_EQ(topRecord().seed, 4242u);
+    EXPECT_TRUE(store::loadGame().valid);
 }
 
 TEST_F(LevelSelectScreen, HostileProgressAndHistoryDoNotCrash) {

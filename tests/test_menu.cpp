@@ -186,7 +186,7 @@ TEST_F(MenuScreen, ContinueResumesTheSavedGameOrStartsTheHighestUnlockedLevel) {
     EXPECT_EQ(s.level, mar::totalLevels() - 1);
 }
 
-TEST_F(MenuScreen, WithEveryLevelClearedFiveButtonsRemain) {
+TEST_F(MenuScreen, WithEveryLevelClearedContinueRemainsOnlyForASavedGame) {
     for (int unlocked : {mar::totalLevels() + 1, INT_MAX}) {
         auto cleared = [unlocked] { store::setUnlockedLevel(unlocked); };
         EXPECT_EQ(clickMenu(0, 5, cleared).kind, ScreenKind::LevelSelect);
@@ -195,6 +195,15 @@ TEST_F(MenuScreen, WithEveryLevelClearedFiveButtonsRemain) {
         loop.open(ui::GameState{});
         cleared();
         EXPECT_TRUE(loop.click(openMenu(loop, 5)[4]));
+
+        const ui::GameState s = clickMenu(1, 6, [unlocked] {
+            store::setUnlockedLevel(unlocked);
+            saveLevel(7, 4242);
+        });
+        EXPECT_EQ(s.kind, ScreenKind::Playing);
+        EXPECT_EQ(s.level, 7);
+        EXPECT_EQ(s.seed, 4242u);
+        store::clearGame();
     }
 }
 

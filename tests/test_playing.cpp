@@ -226,6 +226,77 @@ TEST_F(PlayingScreen, ReopeningTheLevelResumesAndAnotherLevelDiscards) {
     EXPECT_FALSE(store::loadGame().valid);
 }
 
+TEST_F(PlayingScreen, TheSolveKeepsItsRewardAtOnceAndTheBoardStaysFinalUntilLeft) {
+    Loop loop(1280, 720);
+    ASSERT_TRUE(loop.ok());
+    loop.open(0, 5);
+    const auto solution = mar::levelSolution(0);
+    const int moves = static_cast<int>(solution.size());
+    for (const mar::Move& m : solution)
+        loop.move(m);
+    // Best and unlock are stored with the solve, not 6.27 s later on the solved screen.
+    EXPECT_EQ(store::bestFor(0).stars, 3);
+    EXPECT_EQ(store::bestFor(0).moves, moves);
+    EXPECT_GE(store::unlockedLevel(), 2);
+
+    // Undo and Restart, by button or key, change nothing now and write no saved game.
+    const ui::Rect undoButton{1280 - 16 - 104, 14, 104, 36}, restartButton{565, 648, 150, 34};
+    loop.frame(undoButton.cx(), undoButton.cy());
+    loop.frame(restartButton.cx(), restartButton.cy());
+    loop.frame(-1, -1, SDLK_u);
+    loop.frame(-1, -1, SDLK_r);
+    EXPECT_FALSE(fileExists(dataDir() + "/save.json"));
+    loop.wait(6.3);
+    ASSERT_EQ(topKind(), ScreenKind::Solved);
+    EXPECT_EQ(ui::Game::instance()->top().moves, moves);
+    loop.frame();
+    EXPECT_EQ(store::bestFor(0).moves, moves);
+    EXPECT_EQ(store::listSolves().at(0).moves, moves);
+
+    // Escape still leaves during the win sequence.
+    loop.open(0, 6);
+    for (const mar::Move& m : solution)
+        loop.move(m);
+    loop.frame(-1, -1, SDLK_ESCAPE);
+    EXPECT_EQ(topKind(), ScreenKind::Menu);
+}
+
+TEST_F(PlayingScreen, UndoWithAnEmptyHistoryKeepsTheLiftedMarble) {
+    Loop loop(1280, 720);
+    ASSERT_TRUE(loop.ok());
+    loop.open(0);
+    const mar::Move m = legalMove(mar::loadLevel(0));
+    loop.tapTube(m.from);
+    loop.frame(-1, -1, SDLK_u);
+    loop.tapTube(m.to);  // still the lifted marble's target
+    EXPECT_EQ(store::loadGame().moveCount, 1);
+}
+
+TEST_F(PlayingScreen, LeavingKeepsTheTimeSinceTheLastMoveButAnUntouchedBoardSavesNothing) {
+    Loop loop(1280, 720);
+    ASSERT_TRUE(loop.ok());
+    loop.open(1);
+    loop.wait(2.0);
+    loop.frame(-1, -1, SDLK_ESCAPE);
+    loop.frame();
+    EXPECT_FALSE(fileExists(dataDir() + "/save.json"));
+
+    loop.open(0);
+    loop.move(legalMove(mar::loadLevel(0)));
+    loop.wait(3.0);
+    loop.frame(-1, -1, SDLK_ESCAPE);
+    loop.frame();
+    const int64_t afterEscape = store::loadGame().elapsedMs;
+    EXPECT_GE(afterEscape, 3000);
+
+    // Quitting (window closed, Ctrl+Q, a signal) ends the screen the same way.
+    loop.open(0);
+    loop.wait(2.0);
+    ui::Game::instance()->closeScreen();
+    EXPECT_GE(store::loadGame().elapsedMs, afterEscape + 1900);
+    EXPECT_EQ(store::loadGame().moveCount, 1);
+}
+
 TEST(PlayingLayout, RowsAndChromeFollowTubeCountAndWindowHeight) {
     BoardLayout b;
     layoutBoard(b, 1280, 720, 7, 4, false);

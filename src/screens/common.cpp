@@ -140,11 +140,17 @@ int cardGridFrame(ui::Ctx& c, const CardGrid& grid, int count, double* scroll,
 
 void startLevelAfresh(int level) {
     audio::play(audio::Sfx::Click);
-    store::clearGame();
     ui::GameState next;
     next.kind = ui::ScreenKind::Playing;
     next.level = level;
-    next.seed = static_cast<uint32_t>(store::nowMs() & 0xFFFFFFFFu);
+    // The card of the level in progress resumes it, as Continue does; any other card drops it.
+    const store::SavedGame saved = store::loadGame();
+    if (saved.valid && saved.level == level) {
+        next.seed = saved.seed;
+    } else {
+        store::clearGame();
+        next.seed = static_cast<uint32_t>(store::nowMs() & 0xFFFFFFFFu);
+    }
     ui::Game::instance()->push(next);
 }
 

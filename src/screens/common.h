@@ -55,7 +55,8 @@ struct CardGrid {
 // whether it may be chosen. Returns the card whose visible part took this frame's click, or -1.
 int cardGridFrame(ui::Ctx& c, const CardGrid& grid, int count, double* scroll,
                   const std::function<bool(int k, const ui::Rect& r)>& drawCard);
-// A card's level chosen: the saved game is dropped and the level pushed afresh with a new seed.
+// A card's level chosen: the level in progress is resumed; for any other level the saved game
+// is dropped and the level pushed afresh with a new seed.
 void startLevelAfresh(int level);
 
 // The grid's viewport in a window of w x h.

@@ -88,8 +88,10 @@ class Menu : public ui::Screen {
         const int total = std::max(1, mar::totalLevels());
         const bool allCleared = unlocked_ > total;
         const int cont = save_.valid ? save_.level : std::clamp(unlocked_ - 1, 0, total - 1);
+        // A saved game stays reachable even once every level is cleared.
+        const bool showContinue = !allCleared || save_.valid;
         const std::vector<ui::Rect> rects =
-            menuButtonRects(c.w, c.h, titleSize, allCleared ? 5 : 6);
+            menuButtonRects(c.w, c.h, titleSize, showContinue ? 6 : 5);
         const double font = menuButtonFontSize(c.w, c.h);
 
         int slot = 0;
@@ -109,7 +111,7 @@ class Menu : public ui::Screen {
             game->push(record(ui::ScreenKind::LevelSelect));
             return true;
         }
-        if (!allCleared && button(i18n::tr("menu.continue", {{"n", std::to_string(cont + 1)}}))) {
+        if (showContinue && button(i18n::tr("menu.continue", {{"n", std::to_string(cont + 1)}}))) {
             ui::GameState play = record(ui::ScreenKind::Playing);
             play.level = cont;
             play.seed = save_.valid ? save_.seed : static_cast<uint32_t>(store::nowMs());

@@ -106,8 +106,20 @@ class Playing : public ui::Screen {
         glowPhase_.assign(n, 0);
     }
 
+    // However the screen is left (back, Escape, quit, a signal), the clock since the last move
+    // is kept.
+    ~Playing() override { game_.leave(); }
+
     void update(ui::Ctx& c) override {
-        drawWallpaper(c);
+        if (game_.attract()) {
+            // A demo board stands in its own level's world, not the attract record's.
+            ui::GameState scenery;
+            scenery.kind = ui::ScreenKind::Attract;
+            scenery.level = game_.level();
+            drawWallpaperFor(c, scenery);
+        } else {
+            drawWallpaper(c);
+        }
         game_.beginFrame(c.t);
         layoutBoard(layout_, c.w, c.h, game_.state().tubeCount(), game_.state().capacity,
                     game_.attract());
@@ -173,12 +185,14 @@ class Playing : public ui::Screen {
     }
 
     void undo() {
-        if (flight_.active) return;
+        // An empty history leaves a lifted marble where it is.
+        if (flight_.active || game_.historySize() == 0 || game_.solved()) return;
         game_.undo();
         selected_ = -1;
     }
 
     void restart() {
+        if (game_.solved()) return;
         flight_.active = false;
         game_.restart();
         selected_ = -1;
@@ -342,7 +356,7 @@ class Playing : public ui::Screen {
             return;
         }
         if (ui::pillButton(c, {c.w - 16 - 104, by, 104, bh}, i18n::tr("playing.undo"),
-                           ui::PillIcon::Undo, game_.historySize() == 0))
+                           ui::PillIcon::Undo, game_.historySize() == 0 || game_.solved()))
             undo();
         const double cw = std::min(c.w - 272, 240.0);
         ui::titleCard(c, {(c.w - cw) / 2, (hh - bh - 8) / 2, cw, bh + 8},
@@ -350,7 +364,7 @@ class Playing : public ui::Screen {
                       i18n::tr("playing.moves", {{"n", std::to_string(game_.moveCount())}}));
         const double bf = std::min(fh - 32, 34.0);
         if (ui::pillButton(c, {(c.w - 150) / 2, c.h - fh + 4, 150, bf}, i18n::tr("playing.restart"),
-                           ui::PillIcon::Restart))
+                           ui::PillIcon::Restart, game_.solved()))
             restart();
         ui::TextStyle ts;
         ts.family = "sans";
@@ -381,7 +395,12 @@ class Playing : public ui::Screen {
     }
 
     void handleInput(ui::Ctx& c) {
-        if (left_ || game_.attract() || game_.solved()) return;
+        if (left_ || game_.attract()) return;
+        // Once solved, only leaving reacts; the win sequence's reward is already stored.
+        if (game_.solved()) {
+            if (c.in.hasKey(SDLK_ESCAPE)) goToMenu();
+            return;
+        }
         for (int i = 0; i < game_.state().tubeCount(); ++i) {
             if (c.takeClick(layout_.tubes[i].r.inset(-6))) {
                 tapTube(i);

@@ -68,6 +68,7 @@ PlayingLogic::PlayingLogic(int level, uint32_t seed, bool attract)
         for (const auto& m : saved.history)
             history_.push_back({m, 0.0});
         resetRotations();
+        written_ = true;
     } else if (saved.valid) {
         // Only one game is ever kept: opening any other board discards it.
         store::clearGame();
@@ -154,7 +155,8 @@ void PlayingLogic::landFlight() {
 }
 
 void PlayingLogic::undo() {
-    if (history_.empty() || flying()) return;
+    // After the solve the board is final: the result was recorded from it.
+    if (history_.empty() || flying() || solved()) return;
     HistoryEntry e = history_.back();
     history_.pop_back();
     mar::GameState next = state_;
@@ -174,6 +176,7 @@ void PlayingLogic::undo() {
 }
 
 void PlayingLogic::restart() {
+    if (solved()) return;
     state_ = initial_;
     resetRotations();
     history_.clear();
@@ -207,6 +210,11 @@ void PlayingLogic::persist() const {
     g.elapsedMs = elapsedMs();
     g.savedAt = store::nowMs();
     store::saveGame(g);
+    written_ = true;
+}
+
+void PlayingLogic::leave() const {
+    if (written_) persist();
 }
 
 bool PlayingLogic::checkSolved(double t) {
@@ -233,6 +241,10 @@ void PlayingLogic::onSolved(double t) {
     e.capacity = state_.capacity;
     e.stars = mar::computeStars(moveCount_, info_.solutionLength);
     store::recordSolve(e);
+    // The reward is kept with the solve, so leaving during the win sequence loses nothing; the
+    // solved screen merges the same values again.
+    store::recordBest(level_, {e.stars, e.moves, e.elapsedMs});
+    store::advanceUnlockedLevel(level_ + 2);
 }
 
 WinStep PlayingLogic::driveWin(double t) {

@@ -46,6 +46,9 @@ class PlayingLogic {
     void undo();
     void restart();
     void persist() const;
+    // Writes the game once more when the screen is left, so the time since the last change
+    // counts; a board never written (untouched since it was opened) leaves no saved game.
+    void leave() const;
     int64_t elapsedMs() const;
     void syncFillTargets();
     double rotationFor(int tube, int slot, int colour) const;
@@ -118,6 +121,9 @@ class PlayingLogic {
     bool glarePlayed_ = false;
     bool settleDone_ = false;
     double winFlash_ = 0;
+
+    // A saved game exists for this board: resumed, or written since it was opened.
+    mutable bool written_ = false;
 
     // Destination of the marble in the air, or -1.
     int flightTarget_ = -1;

@@ -168,6 +168,10 @@ void Game::update(Ctx& ctx) {
     screen_.reset();
 }
 
+void Game::closeScreen() {
+    screen_.reset();
+}
+
 store::Settings& Game::settings() {
     Shared& s = shared();
     if (!s.settingsLoaded) {

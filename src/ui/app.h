@@ -120,6 +120,9 @@ class Game {
     void resetTo(const GameState& s);
 
     void update(Ctx& ctx);
+    // Ends the screen on show now, while the modules it may use on leaving still run; the
+    // entry point calls it once the loop is over.
+    void closeScreen();
     store::Settings& settings();
     void persistSettings();
 

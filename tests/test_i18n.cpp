@@ -254,7 +254,9 @@ TEST(I18n, EveryCatalogueHasTheEnglishKeysAndPlaceholders) {
             }
             EXPECT_EQ(placeholderNames(e.value), placeholderNames(ref->second))
                 << cat.code << " " << key;
-            if (e.value == ref->second) sameAsEnglish.insert(e.value);
+            // Key caps ("Tab", "Page Up") are printed in English on many countries' keyboards.
+            bool keyCap = key.rfind("keys.", 0) == 0 || key.rfind("pad.", 0) == 0;
+            if (e.value == ref->second && !keyCap) sameAsEnglish.insert(e.value);
         }
         EXPECT_EQ(plain.size(), enPlain.size()) << cat.code << " lacks keys";
         // A few words ("DEMO", "Menu", "Level") may be spelled as in English; a copied

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -196,29 +197,100 @@ TEST(I18n, EveryCatalogueHasTheEnglishKeysAndPlaceholders) {
     EXPECT_EQ(langs[17].nativeName, "日本語");
     EXPECT_EQ(langs[18].englishName, "Chinese (Simplified)");
 
+    // Plural texts ("key#form") carry exactly the forms of their language's rule; every other
+    // key is English's.
     const i18n_data::Catalog& en = i18n_data::kCatalogs[1];
-    ASSERT_EQ(en.count, 71);
+    auto plainKeys = [](const i18n_data::Catalog& cat) {
+        std::map<std::string, std::string> plain;
+        std::map<std::string, std::set<std::string>> plural;
+        for (int i = 0; i < cat.count; ++i) {
+            std::string key = cat.entries[i].key;
+            size_t hash = key.find('#');
+            if (hash == std::string::npos)
+                plain[key] = cat.entries[i].value;
+            else
+                plural[key.substr(0, hash)].insert(key.substr(hash + 1));
+        }
+        return std::make_pair(plain, plural);
+    };
+    const auto [enPlain, enPlural] = plainKeys(en);
+    ASSERT_EQ(enPlain.size(), 104u);
+    ASSERT_EQ(enPlural.size(), 1u);
     for (int c = 0; c < i18n_data::kCatalogCount; ++c) {
         const i18n_data::Catalog& cat = i18n_data::kCatalogs[c];
-        ASSERT_EQ(cat.count, en.count) << cat.code;
+        const auto [plain, plural] = plainKeys(cat);
+        std::set<std::string> wantForms;
+        for (i18n::Plural p : i18n::pluralCategories(cat.code))
+            wantForms.insert(i18n::pluralName(p));
+        for (const auto& [base, forms] : enPlural) {
+            EXPECT_EQ(plural.count(base) ? plural.at(base) : std::set<std::string>{}, wantForms)
+                << cat.code << " " << base;
+        }
+        EXPECT_EQ(plural.size(), enPlural.size()) << cat.code;
         std::set<std::string> sameAsEnglish;  // distinct English texts left as they are
         for (int i = 0; i < cat.count; ++i) {
             const auto& e = cat.entries[i];
-            EXPECT_STREQ(e.key, en.entries[i].key) << cat.code;
             if (i > 0) {
                 EXPECT_LT(std::string(cat.entries[i - 1].key), e.key) << cat.code;
             }
             EXPECT_NE(std::string(e.value), "") << cat.code << " " << e.key;
-            EXPECT_EQ(placeholderNames(e.value), placeholderNames(en.entries[i].value))
-                << cat.code << " " << e.key;
-            if (std::string(e.value) == en.entries[i].value) sameAsEnglish.insert(e.value);
+            std::string key = e.key;
+            size_t hash = key.find('#');
+            if (hash != std::string::npos) {
+                // A form may spell its one count out ("one move"), never add a placeholder.
+                auto other = placeholderNames(en.entries[0].value);
+                for (int k = 0; k < en.count; ++k)
+                    if (key.substr(0, hash) + "#other" == en.entries[k].key)
+                        other = placeholderNames(en.entries[k].value);
+                for (const auto& name : placeholderNames(e.value))
+                    EXPECT_NE(std::find(other.begin(), other.end(), name), other.end())
+                        << cat.code << " " << key;
+                continue;
+            }
+            auto ref = enPlain.find(key);
+            if (ref == enPlain.end()) {
+                ADD_FAILURE() << cat.code << " has the extra key " << key;
+                continue;
+            }
+            EXPECT_EQ(placeholderNames(e.value), placeholderNames(ref->second))
+                << cat.code << " " << key;
+            // Key caps ("Tab", "Page Up") are printed in English on many countries' keyboards.
+            bool keyCap = key.rfind("keys.", 0) == 0 || key.rfind("pad.", 0) == 0;
+            if (e.value == ref->second && !keyCap) sameAsEnglish.insert(e.value);
         }
+        EXPECT_EQ(plain.size(), enPlain.size()) << cat.code << " lacks keys";
         // A few words ("DEMO", "Menu", "Level") may be spelled as in English; a copied
         // catalogue is not.
         if (c != 1) {
             EXPECT_LE(sameAsEnglish.size(), 5u) << cat.code << " looks untranslated";
         }
     }
+}
+
+TEST(I18n, PluralFormsFollowEachLanguagesRule) {
+    const long counts[] = {0, 1, 2, 3, 5, 11, 21, 22, 25, 101, 111};
+    // One letter per count: z(ero) o(ne) t(wo) f(ew) m(any) x (other).
+    const std::pair<const char*, const char*> rules[] = {
+        {"en", "xoxxxxxxxxx"}, {"de", "xoxxxxxxxxx"}, {"fr", "ooxxxxxxxxx"}, {"pt", "ooxxxxxxxxx"},
+        {"es", "xoxxxxxxxxx"}, {"ru", "moffmmofmom"}, {"pl", "moffmmmfmmm"}, {"cs", "xoffxxxxxxx"},
+        {"ro", "foffffxxxff"}, {"ja", "xxxxxxxxxxx"}, {"tr", "xxxxxxxxxxx"}, {"he", "xotxxxxxxxx"},
+        {"ar", "zotffmmmmxm"},
+    };
+    for (const auto& [code, want] : rules) {
+        std::string got;
+        for (long n : counts)
+            got += "zotfmx"[static_cast<int>(i18n::pluralCategory(code, n))];
+        EXPECT_EQ(got, want) << code;
+    }
+    LocaleEnv env;
+    i18n::setLanguage("ru");
+    EXPECT_EQ(i18n::trPlural("playing.movesToGo", 22), "Осталось 22 хода");
+    EXPECT_EQ(i18n::trPlural("playing.movesToGo", 21), "Остался 21 ход");
+    i18n::setLanguage("ar");
+    EXPECT_EQ(i18n::trPlural("playing.movesToGo", 2), "بقيت حركتان");
+    i18n::setLanguage("en");
+    EXPECT_EQ(i18n::trPlural("playing.movesToGo", 1), "1 move to go");
+    EXPECT_EQ(i18n::trPlural("playing.movesToGo", 0), "0 moves to go");
 }
 
 TEST(I18n, EveryWorldHasANameInEveryLanguage) {

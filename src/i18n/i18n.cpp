@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <string>
 
 #include "i18n/i18n_data.h"
 
@@ -106,6 +107,65 @@ std::string tr(std::string_view key, const std::vector<Arg>& args) {
         }
     }
     return text;
+}
+
+const char* pluralName(Plural p) {
+    static const char* const names[] = {"zero", "one", "two", "few", "many", "other"};
+    return names[static_cast<int>(p)];
+}
+
+Plural pluralCategory(std::string_view code, long n) {
+    // Integer counts only; the rules follow the CLDR cardinal tables for our languages.
+    const long a = n < 0 ? -n : n;
+    const long m10 = a % 10, m100 = a % 100;
+    if (code == "ja" || code == "zh" || code == "ko" || code == "tr") {
+        // Turkish nouns stay singular after a numeral, so one form serves every count.
+        return Plural::Other;
+    }
+    // CLDR's "many" of the Romance languages only starts at a million, beyond any count we show.
+    if (code == "fr" || code == "pt") return a <= 1 ? Plural::One : Plural::Other;
+    if (code == "ru") {
+        if (m10 == 1 && m100 != 11) return Plural::One;
+        if (m10 >= 2 && m10 <= 4 && (m100 < 12 || m100 > 14)) return Plural::Few;
+        return Plural::Many;
+    }
+    if (code == "pl") {
+        if (a == 1) return Plural::One;
+        if (m10 >= 2 && m10 <= 4 && (m100 < 12 || m100 > 14)) return Plural::Few;
+        return Plural::Many;
+    }
+    if (code == "cs") return a == 1 ? Plural::One : a >= 2 && a <= 4 ? Plural::Few : Plural::Other;
+    if (code == "ro") {
+        if (a == 1) return Plural::One;
+        return a == 0 || (m100 >= 1 && m100 <= 19) ? Plural::Few : Plural::Other;
+    }
+    if (code == "he") return a == 1 ? Plural::One : a == 2 ? Plural::Two : Plural::Other;
+    if (code == "ar") {
+        if (a <= 2) return a == 0 ? Plural::Zero : a == 1 ? Plural::One : Plural::Two;
+        if (m100 >= 3 && m100 <= 10) return Plural::Few;
+        return m100 >= 11 ? Plural::Many : Plural::Other;
+    }
+    return a == 1 ? Plural::One : Plural::Other;  // Germanic, Hungarian, Finnish, Greek
+}
+
+std::vector<Plural> pluralCategories(std::string_view code) {
+    using P = Plural;
+    if (code == "ja" || code == "zh" || code == "ko" || code == "tr") return {P::Other};
+    // "other" is their form for fractions; we keep it as the fallback every plural text has.
+    if (code == "ru" || code == "pl") return {P::One, P::Few, P::Many, P::Other};
+    if (code == "cs" || code == "ro") return {P::One, P::Few, P::Other};
+    if (code == "he") return {P::One, P::Two, P::Other};
+    if (code == "ar") return {P::Zero, P::One, P::Two, P::Few, P::Many, P::Other};
+    return {P::One, P::Other};
+}
+
+std::string trPlural(std::string_view key, long n, const std::vector<Arg>& args) {
+    std::string base(key);
+    std::string form = base + "#" + pluralName(pluralCategory(currentLanguage(), n));
+    if (tr(form) == form) form = base + "#other";
+    std::vector<Arg> all{{"n", std::to_string(n)}};
+    all.insert(all.end(), args.begin(), args.end());
+    return tr(form, all);
 }
 
 std::string currentLanguage() {

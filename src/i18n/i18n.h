@@ -33,6 +33,17 @@ std::string tr(std::string_view key);
 // The same with placeholders filled in the given order; unnamed placeholders stay as they are.
 std::string tr(std::string_view key, const std::vector<Arg>& args);
 
+// The CLDR cardinal plural categories, as the key suffixes of plural texts ("key#few").
+enum class Plural { Zero, One, Two, Few, Many, Other };
+const char* pluralName(Plural p);
+// The category of the count n in the language with this code.
+Plural pluralCategory(std::string_view code, long n);
+// The categories a catalogue of this language must provide for every plural text, in order.
+std::vector<Plural> pluralCategories(std::string_view code);
+// The plural text "key#<category of n>" in the active language, "key#other" if that form is
+// missing; "{{n}}" becomes n, the other placeholders are filled as by tr.
+std::string trPlural(std::string_view key, long n, const std::vector<Arg>& args = {});
+
 std::string currentLanguage();
 bool currentIsRtl();
 // The language tag to hand to the text shaper, so that shared Han characters take the regional

@@ -528,7 +528,25 @@ void checkAgainst(const Catalogue& ref, const Catalogue& cat, bool review) {
     std::map<std::string, std::string> texts(cat.entries.begin(), cat.entries.end());
     std::set<std::string> refKeys;
     std::vector<std::string> want, got;
+    // Plural forms ("key#few") vary by language: each plural text needs its "#other" form
+    // (the runtime fallback); which other forms a language needs is its plural rule's business.
+    std::set<std::string> pluralBases;
+    for (const auto& [key, refText] : ref.entries)
+        if (key.find('#') != std::string::npos) pluralBases.insert(key.substr(0, key.find('#')));
+    for (const auto& [key, refText] : cat.entries) {
+        size_t hash = key.find('#');
+        if (hash == std::string::npos || !pluralBases.count(key.substr(0, hash))) continue;
+        refKeys.insert(key);
+        placeholders(texts[key.substr(0, hash) + "#other"], want);
+        // A form for one exact count ("one", "two") may spell the number out.
+        if (!placeholders(refText, got) ||
+            !std::includes(want.begin(), want.end(), got.begin(), got.end()))
+            error(cat.file, "plural form " + inQuotes(key) + " has placeholders its " +
+                                "\"#other\" form lacks");
+    }
     for (const auto& [key, refText] : ref.entries) {
+        bool pluralForm = key.find('#') != std::string::npos;
+        if (pluralForm && key.substr(key.find('#')) != "#other") continue;
         refKeys.insert(key);
         auto it = texts.find(key);
         if (it == texts.end()) {
@@ -568,6 +586,7 @@ void checkAgainst(const Catalogue& ref, const Catalogue& cat, bool review) {
             error(cat.file, "extra key " + inQuotes(key) + " (not in English)");
 
     // Same keys, so the order only matters once the sets agree.
+    // (Plural forms are exempt: their number differs between languages.)
     bool sameSet = cat.entries.size() == ref.entries.size() &&
                    std::all_of(cat.entries.begin(), cat.entries.end(),
                                [&](const auto& e) { return refKeys.count(e.first) > 0; });

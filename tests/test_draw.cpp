@@ -3,7 +3,9 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
+#include "i18n/i18n.h"
 #include "ui/draw.h"
 
 namespace {
@@ -250,4 +252,28 @@ TEST(DrawText, TheLayoutIsKeptPerContextAndTheFontPerStyle) {
     ui::drawText(b.cr, 0, 0, "z", st);
     EXPECT_EQ(ui::textCacheStats().layouts, before.layouts + 1) << "a new context, a new layout";
     EXPECT_EQ(ui::textCacheStats().fonts, before.fonts + 2) << "and the font is set again";
+}
+
+TEST(DrawText, HanCharactersTakeTheGlyphFormsOfTheGamesLanguageNotOfTheSystemLocale) {
+    // These characters are drawn differently in Simplified Chinese and Japanese fonts.
+    const std::string han = "直骨化次";
+    auto render = [&](const char* gameLanguage, const char* styleLanguage) {
+        i18n::setLanguage(gameLanguage);
+        Surface surf(200, 60);
+        ui::TextStyle st = textStyle(36);
+        st.language = styleLanguage;
+        ui::drawText(surf.cr, 4, 4, han, st);
+        std::vector<uint32_t> px;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 200; ++x)
+                px.push_back(surf.at(x, y));
+        return px;
+    };
+    const auto zh = render("zh", nullptr), ja = render("ja", nullptr);
+    EXPECT_NE(zh, ja) << "Chinese drawn with the same glyphs as Japanese";
+    EXPECT_EQ(render("zh", nullptr), zh) << "the same language draws the same glyphs";
+    // The language list draws each name in its own language, whatever the game's language.
+    EXPECT_EQ(render("ja", i18n::shapingLanguageOf("zh")), zh);
+    EXPECT_EQ(render("zh", i18n::shapingLanguageOf("ja")), ja);
+    i18n::setLanguage("en");
 }

@@ -30,19 +30,20 @@ TEST(Marble, CacheKeysNameColourSkinNumberAndDevicePixels) {
     ui::gpuBeginFrame();
     ui::blitMarble(50, 50, 24, 0xFF6B6B, MarbleSkin::Swirl, 12, 0, 1);
     EXPECT_TRUE(cachedAt("m.sh/48", 48, 15));
-    EXPECT_TRUE(cachedAt("m.b/ff6b6b/3/12/48", 48, 48));
-    EXPECT_TRUE(cachedAt("m.o/ff6b6b/48", 48, 48));
+    EXPECT_TRUE(cachedAt("m.b/ff6b6b/3/48", 48, 48));
+    EXPECT_TRUE(cachedAt("m.o/ff6b6b/12/48", 48, 48));
     EXPECT_EQ(ui::gpuCacheSize(), 3);
 
     ui::gpuSetScale(2);
     ui::blitMarble(50, 50, 24, 0x0A0B0C, MarbleSkin::Gear, 0, 0, 1);
     EXPECT_TRUE(cachedAt("m.sh/96", 96, 31));
-    EXPECT_TRUE(cachedAt("m.b/0a0b0c/5/0/96", 96, 96));
-    EXPECT_TRUE(cachedAt("m.o/0a0b0c/96", 96, 96));
+    EXPECT_TRUE(cachedAt("m.b/0a0b0c/5/96", 96, 96));
+    EXPECT_TRUE(cachedAt("m.o/0a0b0c/0/96", 96, 96));
 
     ui::gpuSetScale(1);
     ui::blitMarble(50, 50, 10.3, 0x123456, MarbleSkin::Classic, -2, 0, 1);
-    EXPECT_TRUE(cachedAt("m.b/123456/0/-2/21", 21, 21)) << "2 x 10.3 = 20.6 rounds to 21";
+    EXPECT_TRUE(cachedAt("m.b/123456/0/21", 21, 21)) << "2 x 10.3 = 20.6 rounds to 21";
+    EXPECT_TRUE(cachedAt("m.o/123456/0/21", 21, 21)) << "a number below 1 shows none";
     EXPECT_TRUE(cachedAt("m.sh/21", 21, 7));
 }
 
@@ -57,8 +58,8 @@ TEST(Marble, RadiusHalfAPixelDrawsNothingAndJustAboveGetsTheSmallestTextures) {
     ui::blitMarble(20, 20, 0.51, 0xFF0000, MarbleSkin::Classic, 1, 0, 1);
     EXPECT_EQ(ui::gpuDrawCalls(), 3);
     EXPECT_TRUE(cachedAt("m.sh/4", 4, 2));
-    EXPECT_TRUE(cachedAt("m.b/ff0000/0/1/4", 4, 4));
-    EXPECT_TRUE(cachedAt("m.o/ff0000/4", 4, 4));
+    EXPECT_TRUE(cachedAt("m.b/ff0000/0/4", 4, 4));
+    EXPECT_TRUE(cachedAt("m.o/ff0000/1/4", 4, 4));
 }
 
 TEST(Marble, EqualMarblesShareTexturesWhateverTheirRotationAndAlpha) {
@@ -70,7 +71,7 @@ TEST(Marble, EqualMarblesShareTexturesWhateverTheirRotationAndAlpha) {
     EXPECT_EQ(ui::gpuCacheSize(), 3);
     EXPECT_EQ(ui::gpuLiveTextures(), 3);
     ui::blitMarble(150, 50, 20, 0x62C370, MarbleSkin::Bubble, 5, 0, 1);
-    EXPECT_EQ(ui::gpuCacheSize(), 4) << "another number: only a new body";
+    EXPECT_EQ(ui::gpuCacheSize(), 4) << "another number: only a new glass layer";
     EXPECT_EQ(ui::gpuDrawCalls(), 9);
 }
 
@@ -176,6 +177,32 @@ TEST(Marble, RotationTurnsOnlyTheBodyAndMatchesTheDirectDrawing) {
     int cy = static_cast<int>(std::lround(cr * std::sin(-M_PI / 6)));
     EXPECT_LT(harness::brightness(img.at(60 + cx, 50 + cy)) + 60,
               harness::brightness(img.at(180 + cx, 50 + cy)));
+}
+
+TEST(Marble, DigitsStayUprightWhateverTheTurnSoSixAndNineDiffer) {
+    Canvas canvas(Options{240, 120, 1.0, RendererKind::Software, false});
+    ASSERT_TRUE(canvas.ok());
+    const double r = 30;
+    canvas.frame(
+        0,
+        [&](ui::Ctx&) {
+            ui::blitMarble(60, 60, r, 0xFFD23D, MarbleSkin::Classic, 6, 0, 1);
+            ui::blitMarble(180, 60, r, 0xFFD23D, MarbleSkin::Classic, 6, M_PI, 1);
+        },
+        kGround);
+    harness::Image img = canvas.snapshot();
+    // The near-black digit pixels of the turned marble lie where the unturned one has them;
+    // a digit turned with the body would put a 9 there instead.
+    int digit = 0, moved = 0;
+    for (int dy = -18; dy <= 18; ++dy)
+        for (int dx = -18; dx <= 18; ++dx) {
+            const bool a = harness::brightness(img.at(60 + dx, 60 + dy)) < 3 * 0x40;
+            const bool b = harness::brightness(img.at(180 + dx, 60 + dy)) < 3 * 0x40;
+            digit += a;
+            moved += a != b;
+        }
+    ASSERT_GT(digit, 40);
+    EXPECT_LT(moved, digit / 10);
 }
 
 TEST(Marble, BackgroundMarbleIsASimpleShadedBall) {

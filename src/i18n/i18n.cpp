@@ -177,10 +177,16 @@ bool currentIsRtl() {
 }
 
 const char* shapingLanguage() {
+    return shapingLanguageOf(i18n_data::kCatalogs[state().catalog].code);
+}
+
+const char* shapingLanguageOf(std::string_view code) {
     // Our Chinese catalogue is the simplified one; a bare "zh" would leave the glyph choice
     // to the font configuration, which may prefer Japanese forms.
-    const char* code = i18n_data::kCatalogs[state().catalog].code;
-    return std::string_view(code) == "zh" ? "zh-cn" : code;
+    if (code == "zh") return "zh-cn";
+    for (int i = 0; i < i18n_data::kCatalogCount; ++i)
+        if (code == i18n_data::kCatalogs[i].code) return i18n_data::kCatalogs[i].code;
+    return "en";
 }
 
 }  // namespace i18n

@@ -49,5 +49,8 @@ bool currentIsRtl();
 // The language tag to hand to the text shaper, so that shared Han characters take the regional
 // glyph forms of the active language.
 const char* shapingLanguage();
+// The same for the language with this catalogue code (the language list draws every name in its
+// own language).
+const char* shapingLanguageOf(std::string_view code);
 
 }  // namespace i18n

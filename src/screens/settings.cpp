@@ -259,7 +259,9 @@ class Settings : public ui::Screen {
             const std::string code = i == 0 ? "" : langs[i - 1].code;
             const std::string label =
                 i == 0 ? i18n::tr("settings.languageSystem") : langs[i - 1].nativeName;
-            if (ui::dropdownRow(c, row, label, code == active)) {
+            // Each name in its own language, so 中文 takes Chinese and 日本語 Japanese forms.
+            const char* shaping = i == 0 ? nullptr : i18n::shapingLanguageOf(code);
+            if (ui::dropdownRow(c, row, label, code == active, shaping)) {
                 picked = code;
                 wasPicked = true;
             }

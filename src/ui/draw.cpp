@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "i18n/i18n.h"
+
 namespace ui {
 
 // ---- Shapes ----
@@ -174,6 +176,7 @@ struct TextCache {
     double size = -1;
     bool bold = false;
     bool italic = false;
+    std::string language;
     TextCacheStats stats;
 };
 
@@ -189,6 +192,7 @@ PangoLayout* layoutFor(cairo_t* cr, const std::string& text, const TextStyle& st
         c.layout = pango_cairo_create_layout(cr);
         c.owner = cr;
         c.size = -1;
+        c.language.clear();
         ++c.stats.layouts;
     } else {
         // A new context can reuse a freed one's address; keep the layout's transform current.
@@ -212,6 +216,15 @@ PangoLayout* layoutFor(cairo_t* cr, const std::string& text, const TextStyle& st
         c.bold = st.bold;
         c.italic = st.italic;
         ++c.stats.fonts;
+    }
+    // Without a language pango follows the system locale, which draws Chinese with Japanese
+    // glyph forms on most desktops.
+    const char* language = st.language ? st.language : i18n::shapingLanguage();
+    if (c.language != language) {
+        pango_context_set_language(pango_layout_get_context(c.layout),
+                                   pango_language_from_string(language));
+        pango_layout_context_changed(c.layout);
+        c.language = language;
     }
     pango_layout_set_width(c.layout, -1);
     pango_layout_set_alignment(c.layout, PANGO_ALIGN_LEFT);

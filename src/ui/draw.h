@@ -32,6 +32,8 @@ struct TextStyle {
     double shadowDy = 0;
     uint32_t shadowColor = 0x000000;
     double shadowAlpha = 0;
+    // Language tag for the shaper (glyph forms of shared Han characters); null: the game's own.
+    const char* language = nullptr;
 };
 
 struct OutlineOpts {

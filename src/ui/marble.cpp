@@ -18,12 +18,14 @@ struct BodyArgs {
     double r;
     uint32_t color;
     theme::MarbleSkin skin;
-    int number;
 };
 
+// The number rides on the unturned glass layer: a digit turned with the body would make 6 and 9
+// look alike, and the numbers are there to tell colours apart without colour vision.
 struct OverlayArgs {
     double r;
     uint32_t color;
+    int number;
 };
 
 struct ShadowArgs {
@@ -128,7 +130,14 @@ void paintBody(cairo_t* cr, void* arg) {
     fillRadial(cr, -0.32 * r, -0.36 * r, 1.45 * r, ball, 4);
 
     paintSkin(cr, r, a.skin, dark);
+}
 
+void paintOverlay(cairo_t* cr, void* arg) {
+    const OverlayArgs& a = *static_cast<OverlayArgs*>(arg);
+    const double r = a.r;
+    cairo_translate(cr, r, r);
+
+    // Digits first, so the glass highlights lie over them as they did when they sat on the body.
     if (a.number > 0) {
         TextStyle st;
         st.family = "sans";
@@ -143,12 +152,6 @@ void paintBody(cairo_t* cr, void* arg) {
         st.alpha = 1;
         drawTextCentered(cr, 0, 0, text, st);
     }
-}
-
-void paintOverlay(cairo_t* cr, void* arg) {
-    const OverlayArgs& a = *static_cast<OverlayArgs*>(arg);
-    const double r = a.r;
-    cairo_translate(cr, r, r);
 
     cairo_new_path(cr);
     strokeCircle(cr, 0, 0, r - 0.5, 1, 0x1E0F05, 0.22);
@@ -190,9 +193,9 @@ MarbleKeys marbleKeys(double r, uint32_t color, theme::MarbleSkin skin, int numb
     const std::string size = std::to_string(k.px);
     const std::string hex = hex6(color);
     k.shadow = "m.sh/" + size;
-    k.body = "m.b/" + hex + "/" + std::to_string(static_cast<int>(skin)) + "/" +
-             std::to_string(number) + "/" + size;
-    k.overlay = "m.o/" + hex + "/" + size;
+    k.body = "m.b/" + hex + "/" + std::to_string(static_cast<int>(skin)) + "/" + size;
+    // Numbers below 1 draw nothing, so they share the plain glass.
+    k.overlay = "m.o/" + hex + "/" + std::to_string(std::max(0, number)) + "/" + size;
     return k;
 }
 
@@ -205,11 +208,11 @@ void blitMarble(double cx, double cy, double r, uint32_t color, theme::MarbleSki
     gpuBlit(gpuTexture(k.shadow, k.px, k.shadowH, paintShadow, &sa), cx - r,
             cy + 0.88 * r - 0.32 * r, 2 * r, 0.64 * r, alpha);
 
-    BodyArgs ba{r, color, skin, number};
+    BodyArgs ba{r, color, skin};
     gpuBlitRotated(gpuTexture(k.body, k.px, k.px, paintBody, &ba), cx, cy, 2 * r, 2 * r,
                    rotation * 180 / M_PI, alpha);
 
-    OverlayArgs oa{r, color};
+    OverlayArgs oa{r, color, number};
     gpuBlit(gpuTexture(k.overlay, k.px, k.px, paintOverlay, &oa), cx - r, cy - r, 2 * r, 2 * r,
             alpha);
 }
@@ -227,13 +230,13 @@ void drawMarbleCairo(cairo_t* cr, double cx, double cy, double r, uint32_t color
     cairo_translate(cr, cx, cy);
     cairo_rotate(cr, rotation);
     cairo_translate(cr, -r, -r);
-    BodyArgs ba{r, color, skin, number};
+    BodyArgs ba{r, color, skin};
     paintBody(cr, &ba);
     cairo_restore(cr);
 
     cairo_save(cr);
     cairo_translate(cr, cx - r, cy - r);
-    OverlayArgs oa{r, color};
+    OverlayArgs oa{r, color, number};
     paintOverlay(cr, &oa);
     cairo_restore(cr);
 }

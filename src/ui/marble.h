@@ -10,8 +10,8 @@
 
 namespace ui {
 
-// One marble centred at (cx, cy); rotation in radians turns only the body (clockwise on screen),
-// so the light stays upper left. alpha applies to all three layers.
+// One marble centred at (cx, cy); rotation in radians turns only the body (clockwise on screen):
+// the light stays upper left and the number upright. alpha applies to all three layers.
 void blitMarble(double cx, double cy, double r, uint32_t color, theme::MarbleSkin skin, int number,
                 double rotation, double alpha);
 // The same picture straight into a context, without the cache.

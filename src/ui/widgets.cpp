@@ -239,7 +239,8 @@ bool pageChip(Ctx& ctx, const Rect& r, const std::string& label, bool active, bo
     return ctx.takeClick(r);
 }
 
-bool dropdownRow(Ctx& ctx, const Rect& r, const std::string& label, bool active) {
+bool dropdownRow(Ctx& ctx, const Rect& r, const std::string& label, bool active,
+                 const char* language) {
     cairo_t* cr = ctx.cr;
     if (active)
         fillRect(cr, r, theme::kAccent, 1);
@@ -251,6 +252,7 @@ bool dropdownRow(Ctx& ctx, const Rect& r, const std::string& label, bool active)
     TextStyle st = labelStyle(16, active ? kOnAccent : theme::kText, 1, r.w - 60);
     st.align = Align::Left;
     st.bold = active;
+    st.language = language;
     drawText(cr, r.x + 18, r.y + r.h / 2 - 11, label, st);
     if (active) drawCheck(cr, r.x + r.w - 24, r.y + r.h / 2, 14, kOnAccent, 1);
     return ctx.takeClick(r);

@@ -57,7 +57,8 @@ void card(cairo_t* cr, const Rect& r, bool highlighted, bool dimmed);
 // A page tab; marked puts a coral dot in its corner.
 bool pageChip(Ctx& ctx, const Rect& r, const std::string& label, bool active, bool marked);
 // One row of a drop-down list; the active row is coral with a check mark.
-bool dropdownRow(Ctx& ctx, const Rect& r, const std::string& label, bool active);
+bool dropdownRow(Ctx& ctx, const Rect& r, const std::string& label, bool active,
+                 const char* language = nullptr);
 
 // ---- Slider ----
 

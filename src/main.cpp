@@ -23,6 +23,7 @@ namespace {
 constexpr const char* kTitle = "Vantrel's Marbles";
 constexpr const char* kVersion = VANTREL_VERSION;
 constexpr int kBuild = VANTREL_BUILD;
+constexpr double kFrameSeconds = 1.0 / 60;  // the pace of a common display
 
 volatile std::sig_atomic_t g_terminate = 0;
 
@@ -299,6 +300,14 @@ int main(int argc, char** argv) {
 
         if (g_terminate) break;
 
+        // Nobody sees a hidden or minimised window: draw nothing and sleep until something
+        // happens, waking now and then to hear a termination request.
+        if (SDL_GetWindowFlags(win) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) {
+            SDL_WaitEventTimeout(nullptr, 250);
+            lastT = nowSeconds();
+            continue;
+        }
+
         int pxW = 0, pxH = 0;
         SDL_GetRendererOutputSize(ren, &pxW, &pxH);
         if (pxW <= 0 || pxH <= 0) {
@@ -343,6 +352,10 @@ int main(int argc, char** argv) {
         }
         SDL_RenderPresent(ren);
         double presentEnd = nowSeconds();
+        // Without a display that paces presenting (software rendering, virtual servers), frames
+        // would follow each other as fast as the processor allows; 60 a second are all we show.
+        const double frameLeft = kFrameSeconds - (presentEnd - t);
+        if (frameLeft > 0.001) SDL_Delay(static_cast<Uint32>(frameLeft * 1000));
 
         if (statsOn) {
             ++statFrames;

@@ -16,6 +16,7 @@
 #include "platform/crash_handler.h"
 #include "ui/app.h"
 #include "ui/draw.h"
+#include "ui/frame_layer.h"
 #include "ui/gpu.h"
 
 namespace {
@@ -149,30 +150,6 @@ bool trackGeometry(const SDL_WindowEvent& ev, SDL_Window* win, store::Settings& 
 }
 
 // The full-window cairo layer and the streaming texture it is uploaded into.
-struct FrameLayer {
-    cairo_surface_t* surface = nullptr;
-    SDL_Texture* texture = nullptr;
-    int w = 0, h = 0;
-
-    void release() {
-        if (surface) cairo_surface_destroy(surface);
-        if (texture) SDL_DestroyTexture(texture);
-        surface = nullptr;
-        texture = nullptr;
-        w = h = 0;
-    }
-
-    void ensure(int pxW, int pxH) {
-        if (surface && w == pxW && h == pxH) return;
-        release();
-        surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pxW, pxH);
-        // Blended as premultiplied alpha, or converted on upload where the renderer refuses that.
-        texture = ui::gpuCreateFrameTexture(pxW, pxH);
-        w = pxW;
-        h = pxH;
-    }
-};
-
 void fillInputState(ui::Input& in) {
     int mx = 0, my = 0;
     Uint32 buttons = SDL_GetMouseState(&mx, &my);
@@ -241,7 +218,7 @@ int main(int argc, char** argv) {
     audio::setSfxVolume(settings.sfxVolume);
     if (settings.soundOn) audio::startMusic();
 
-    FrameLayer layer;
+    ui::FrameLayer layer;
     ui::Ctx ctx;
     double lastT = nowSeconds();
     bool wasFullscreen = settings.fullscreen;
@@ -319,12 +296,8 @@ int main(int argc, char** argv) {
         SDL_GetWindowSize(win, &winW, &winH);
         double scale = (pxW > 0 && winW > 0) ? static_cast<double>(pxW) / winW : 1.0;
 
-        layer.ensure(pxW, pxH);
-        cairo_t* cr = cairo_create(layer.surface);
-        cairo_save(cr);
-        cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
-        cairo_paint(cr);
-        cairo_restore(cr);
+        ui::frameLayerEnsure(layer, pxW, pxH);
+        cairo_t* cr = ui::frameLayerBegin(layer);
         cairo_scale(cr, scale, scale);
         ctx.cr = cr;
         ctx.w = pxW / scale;
@@ -343,13 +316,9 @@ int main(int argc, char** argv) {
         game->update(ctx);
         cairo_destroy(cr);
         ctx.cr = nullptr;
-        cairo_surface_flush(layer.surface);
         double drawEnd = nowSeconds();
 
-        if (layer.texture) {
-            ui::gpuUploadFrame(layer.texture, layer.surface);
-            SDL_RenderCopy(ren, layer.texture, nullptr, nullptr);
-        }
+        ui::frameLayerCompose(layer, ren);
         SDL_RenderPresent(ren);
         double presentEnd = nowSeconds();
         // Without a display that paces presenting (software rendering, virtual servers), frames
@@ -388,7 +357,7 @@ int main(int argc, char** argv) {
     ui::gpuShutdown();
     ui::drawShutdown();
     audio::shutdown();
-    layer.release();
+    ui::frameLayerRelease(layer);
     SDL_DestroyRenderer(ren);
     SDL_DestroyWindow(win);
     SDL_Quit();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/app.h"
+#include "ui/frame_layer.h"
 
 namespace harness {
 
@@ -60,7 +61,7 @@ class Canvas {
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
-    bool ok() const { return ren_ != nullptr && layerTex_ != nullptr; }
+    bool ok() const { return ren_ != nullptr && layer_.texture != nullptr; }
     std::string rendererName() const;
     SDL_Renderer* renderer() const { return ren_; }
     int pxW() const { return pxW_; }
@@ -78,8 +79,7 @@ class Canvas {
     Options opt_;
     SDL_Window* win_ = nullptr;
     SDL_Renderer* ren_ = nullptr;
-    cairo_surface_t* layer_ = nullptr;
-    SDL_Texture* layerTex_ = nullptr;
+    ui::FrameLayer layer_;  // composed exactly as the game composes it
     int pxW_ = 0, pxH_ = 0;
     double lastT_ = 0;
 };

@@ -79,14 +79,12 @@ Canvas::Canvas(const Options& opt) : opt_(opt) {
 
     ui::gpuInit(ren_);
     ui::gpuSetScale(opt_.scale);
-    layer_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pxW_, pxH_);
-    layerTex_ = ui::gpuCreateFrameTexture(pxW_, pxH_);
+    ui::frameLayerEnsure(layer_, pxW_, pxH_);
 }
 
 Canvas::~Canvas() {
     if (ren_) ui::gpuShutdown();
-    if (layerTex_) SDL_DestroyTexture(layerTex_);
-    if (layer_) cairo_surface_destroy(layer_);
+    ui::frameLayerRelease(layer_);
     if (ren_) SDL_DestroyRenderer(ren_);
     if (win_) SDL_DestroyWindow(win_);
 }
@@ -102,11 +100,7 @@ void Canvas::frame(double t, const std::function<void(ui::Ctx&)>& body, uint32_t
     ui::gpuSetScale(opt_.scale);
     ui::gpuBeginFrame();
 
-    cairo_t* cr = cairo_create(layer_);
-    cairo_save(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
-    cairo_paint(cr);
-    cairo_restore(cr);
+    cairo_t* cr = ui::frameLayerBegin(layer_);
     cairo_scale(cr, opt_.scale, opt_.scale);
 
     ui::Ctx ctx;
@@ -122,10 +116,7 @@ void Canvas::frame(double t, const std::function<void(ui::Ctx&)>& body, uint32_t
     SDL_RenderClear(ren_);
     if (body) body(ctx);
     cairo_destroy(cr);
-    cairo_surface_flush(layer_);
-
-    ui::gpuUploadFrame(layerTex_, layer_);
-    SDL_RenderCopy(ren_, layerTex_, nullptr, nullptr);
+    ui::frameLayerCompose(layer_, ren_);
 }
 
 void Canvas::present() {

@@ -283,3 +283,41 @@ TEST(Profiler, ReportsMeanTimesOnlyWhenStatsAreOn) {
         },
         ::testing::ExitedWithCode(0), "");
 }
+
+TEST(FrameLayer, WhatALaterFrameNoLongerDrawsIsGoneAndPartialAlphaStaysRight) {
+    // The layer clears and uploads only where ink was or is; a stale band would keep old ink.
+    for (RendererKind kind : kBothRenderers) {
+        Canvas canvas(Options{200, 300, 1.0, kind, false});
+        ASSERT_TRUE(canvas.ok());
+        SCOPED_TRACE(canvas.rendererName());
+        auto square = [](ui::Ctx& ctx, double x, double y, double alpha) {
+            cairo_set_source_rgba(ctx.cr, 1, 1, 1, alpha);
+            cairo_rectangle(ctx.cr, x, y, 20, 20);
+            cairo_fill(ctx.cr);
+        };
+        // Ink in the first band, in a middle band spanning two bands, and near the bottom.
+        canvas.frame(0, [&](ui::Ctx& ctx) {
+            square(ctx, 10, 10, 1);
+            square(ctx, 150, 120, 1);
+            square(ctx, 90, 270, 0.5);
+        });
+        harness::Image img = canvas.snapshot();
+        EXPECT_EQ(img.at(20, 20) & 0xFFFFFF, 0xFFFFFFu);
+        EXPECT_EQ(img.at(160, 130) & 0xFFFFFF, 0xFFFFFFu);
+        EXPECT_NEAR(harness::brightness(img.at(100, 280)), 3 * 128, 9);
+
+        // The next frame draws one square elsewhere in a band that held ink.
+        canvas.frame(0.1, [&](ui::Ctx& ctx) { square(ctx, 60, 125, 1); });
+        img = canvas.snapshot();
+        EXPECT_EQ(img.at(20, 20) & 0xFFFFFF, 0u);
+        EXPECT_EQ(img.at(160, 130) & 0xFFFFFF, 0u);
+        EXPECT_EQ(img.at(100, 280) & 0xFFFFFF, 0u);
+        EXPECT_EQ(img.at(70, 135) & 0xFFFFFF, 0xFFFFFFu);
+
+        canvas.frame(0.2, [](ui::Ctx&) {});
+        img = canvas.snapshot();
+        for (int y = 0; y < 300; y += 7)
+            for (int x = 0; x < 200; x += 7)
+                ASSERT_EQ(img.at(x, y) & 0xFFFFFF, 0u) << x << "," << y;
+    }
+}

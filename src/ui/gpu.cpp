@@ -393,30 +393,32 @@ SDL_Texture* gpuCreateFrameTexture(int wPx, int hPx) {
     return tex;
 }
 
-void gpuUploadFrame(SDL_Texture* tex, cairo_surface_t* surface) {
+void gpuUploadFrame(SDL_Texture* tex, cairo_surface_t* surface, const SDL_Rect* area) {
     if (!tex || !surface) return;
     const unsigned char* src = cairo_image_surface_get_data(surface);
     if (!src) return;
-    int stride = cairo_image_surface_get_stride(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    int w = 0, h = 0;
+    if (SDL_QueryTexture(tex, nullptr, nullptr, &w, &h) != 0) return;
+    SDL_Rect r{0, 0, std::min(w, cairo_image_surface_get_width(surface)),
+               std::min(h, cairo_image_surface_get_height(surface))};
+    if (area && !SDL_IntersectRect(area, &r, &r)) return;
+    src += static_cast<size_t>(r.y) * stride + static_cast<size_t>(r.x) * 4;
     SDL_BlendMode mode = SDL_BLENDMODE_NONE;
     SDL_GetTextureBlendMode(tex, &mode);
     if (mode != SDL_BLENDMODE_BLEND) {
-        SDL_UpdateTexture(tex, nullptr, src, stride);
+        SDL_UpdateTexture(tex, &r, src, stride);
         return;
     }
     // Convert while copying into the texture's own memory: one pass, no scratch buffer.
-    int w = 0, h = 0;
-    if (SDL_QueryTexture(tex, nullptr, nullptr, &w, &h) != 0) return;
-    w = std::min(w, cairo_image_surface_get_width(surface));
-    h = std::min(h, cairo_image_surface_get_height(surface));
     void* dst = nullptr;
     int pitch = 0;
-    if (SDL_LockTexture(tex, nullptr, &dst, &pitch) != 0) return;
-    for (int y = 0; y < h; ++y) {
+    if (SDL_LockTexture(tex, &r, &dst, &pitch) != 0) return;
+    for (int y = 0; y < r.h; ++y) {
         const auto* in = reinterpret_cast<const uint32_t*>(src + static_cast<size_t>(y) * stride);
         auto* out = reinterpret_cast<uint32_t*>(static_cast<unsigned char*>(dst) +
                                                 static_cast<size_t>(y) * pitch);
-        copyRowStraight(in, out, w);
+        copyRowStraight(in, out, r.w);
     }
     SDL_UnlockTexture(tex);
 }

@@ -63,9 +63,10 @@ void gpuBlitPivot(SDL_Texture* tex, double x, double y, double w, double h, doub
 
 // A streaming ARGB8888 texture for the cairo frame layer, with the cache's blend mode.
 SDL_Texture* gpuCreateFrameTexture(int wPx, int hPx);
-// Uploads the flushed frame surface into that texture. Where the texture blends as straight
-// alpha, the pixels with partial alpha are converted on the way; all others are copied as they are.
-void gpuUploadFrame(SDL_Texture* tex, cairo_surface_t* surface);
+// Uploads the flushed frame surface into that texture, all of it or only the area given (device
+// pixels, inside both). Where the texture blends as straight alpha, the pixels with partial alpha
+// are converted on the way; all others are copied as they are.
+void gpuUploadFrame(SDL_Texture* tex, cairo_surface_t* surface, const SDL_Rect* area = nullptr);
 
 // Turns premultiplied ARGB32 pixels into straight alpha in place (only partial alpha changes).
 void unpremultiplyRow(uint32_t* px, int count);

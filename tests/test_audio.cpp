@@ -19,6 +19,14 @@
 
 namespace {
 
+// Effects are decoded in the background; these tests play them at once.
+bool initAndDecode() {
+    if (!audio::init()) return false;
+    while (!audio::effectsDecoded())
+        SDL_Delay(1);
+    return true;
+}
+
 // Every test starts from the state the game starts from, on the dummy driver.
 class Audio : public testing::Test {
   protected:
@@ -75,7 +83,7 @@ std::vector<int16_t> readSamples(const std::string& path) {
 }  // namespace
 
 TEST_F(Audio, EachCallPlaysItsOwnFileAndColourIdsAreClamped) {
-    ASSERT_TRUE(audio::init());
+    ASSERT_TRUE(initAndDecode());
     EXPECT_EQ(Mix_AllocateChannels(-1), 24);
     const char* files[] = {"audio/sfx_click.ogg",     "audio/sfx_pickup.ogg",
                            "audio/sfx_illegal.ogg",   "audio/sfx_success.ogg",
@@ -96,7 +104,7 @@ TEST_F(Audio, EachCallPlaysItsOwnFileAndColourIdsAreClamped) {
 }
 
 TEST_F(Audio, EffectVolumeAndSwitchDecideWhetherAnEffectStarts) {
-    ASSERT_TRUE(audio::init());
+    ASSERT_TRUE(initAndDecode());
     audio::setSfxVolume(0.0);
     audio::play(audio::Sfx::Click);
     audio::playDrop(3);
@@ -121,7 +129,7 @@ TEST_F(Audio, EffectVolumeAndSwitchDecideWhetherAnEffectStarts) {
 
 TEST_F(Audio, MusicVolumeIsKeptBeforeInitAndAppliedByIt) {
     audio::setMusicVolume(0.5);  // not ready yet: only remembered
-    ASSERT_TRUE(audio::init());
+    ASSERT_TRUE(initAndDecode());
     EXPECT_EQ(Mix_VolumeMusic(-1), 64);
     const std::pair<double, int> cases[] = {{1.7, 128}, {-0.2, 0}, {0.999, 127}, {0.25, 32}};
     for (auto [v, mixer] : cases) {
@@ -131,7 +139,7 @@ TEST_F(Audio, MusicVolumeIsKeptBeforeInitAndAppliedByIt) {
 }
 
 TEST_F(Audio, MusicStartsOnceAndStaysOffAfterTheSwitchIsFlipped) {
-    ASSERT_TRUE(audio::init());
+    ASSERT_TRUE(initAndDecode());
     audio::startMusic();
     ASSERT_TRUE(Mix_PlayingMusic());
     // A second start must not restart the track; a restart would also undo this pause.
@@ -158,7 +166,7 @@ TEST_F(Audio, MusicStartsOnceAndStaysOffAfterTheSwitchIsFlipped) {
 
     // Shutting down and starting again loads everything afresh, with the music not yet wanted.
     audio::shutdown();
-    ASSERT_TRUE(audio::init());
+    ASSERT_TRUE(initAndDecode());
     EXPECT_FALSE(Mix_PlayingMusic());
     audio::play(audio::Sfx::Star3);
     EXPECT_TRUE(channelZeroPlays("audio/sfx_star3.ogg"));
@@ -201,7 +209,7 @@ TEST_F(Audio, PlayedSoundsReachTheOutput) {
     const std::string out = testsupport::tempRoot() + "/mixer-out.raw";
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
-    ASSERT_TRUE(audio::init());
+    ASSERT_TRUE(initAndDecode());
     audio::playDrop(5);
     std::this_thread::sleep_for(std::chrono::milliseconds(900));
     audio::setMusicVolume(1.0);
@@ -232,7 +240,7 @@ TEST_F(Audio, MusicLoopsThroughTheMixerWithoutAGap) {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
     setenv("SDL_DISKAUDIODELAY", "0", 1);
-    ASSERT_TRUE(audio::init());
+    ASSERT_TRUE(initAndDecode());
     audio::setMusicVolume(1.0);
     audio::startMusic();
     // Decoding the effects took a moment, which the driver has already filled with silence.
@@ -274,4 +282,16 @@ TEST_F(Audio, MusicLoopsThroughTheMixerWithoutAGap) {
         mismatches += std::abs(s[loop + k] - music[k]) > 1;
     }
     EXPECT_EQ(mismatches, 0u);
+}
+
+TEST_F(Audio, ShuttingDownWhileEffectsDecodeStopsTheWorkerAndALaterInitHearsThemAll) {
+    // The game may be closed in its first moments, while the worker is still decoding.
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(audio::init());
+        audio::play(audio::Sfx::Click);  // skipped or played, never waited for
+        audio::shutdown();
+    }
+    ASSERT_TRUE(initAndDecode());
+    audio::play(audio::Sfx::Click);
+    EXPECT_TRUE(channelZeroPlays("audio/sfx_click.ogg"));
 }

@@ -1,13 +1,19 @@
-// Sound module: decodes the embedded Ogg files once and plays them through SDL2_mixer.
+// Sound module: decodes the embedded Ogg files once, off the frame loop, and plays them through
+// SDL2_mixer.
 #include "platform/audio.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <map>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/assets.h"
 
@@ -29,7 +35,13 @@ struct State {
     double sfxVolume = 1.0;
     bool musicWanted = false;
     Mix_Music* music = nullptr;
+    // Effects are decoded on a worker so the first frame never waits for them; one asked for
+    // before it is ready is skipped. The map is shared with that worker.
+    std::mutex sfxMutex;
     std::map<std::string, Mix_Chunk*> sfx;
+    std::thread decoder;
+    std::atomic<bool> stopDecoding{false};
+    std::atomic<bool> decoded{false};
 };
 
 State& st() {
@@ -72,27 +84,40 @@ int mixerVolume(double v) {
     return static_cast<int>(v * MIX_MAX_VOLUME);
 }
 
-void loadOne(const std::string& name) {
-    const std::string& bytes = assets::blob(name);
-    if (bytes.empty()) return;  // the asset store has already said why
-    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    Mix_Chunk* chunk = rw ? Mix_LoadWAV_RW(rw, 1) : nullptr;
-    if (!chunk) {
-        std::fprintf(stderr, "[audio] Klang fehlgeschlagen: %s (%s)\n", name.c_str(),
-                     Mix_GetError());
-        return;
+using DecodeJob = std::pair<std::string, const std::string*>;  // name, encoded bytes
+
+// Runs on the worker: only the mixer's decoder, never the asset store, which is not shared.
+void decodeAll(const std::vector<DecodeJob>& jobs) {
+    State& s = st();
+    for (const DecodeJob& job : jobs) {
+        if (s.stopDecoding) return;
+        const std::string& bytes = *job.second;
+        SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+        Mix_Chunk* chunk = rw ? Mix_LoadWAV_RW(rw, 1) : nullptr;
+        if (!chunk) {
+            std::fprintf(stderr, "[audio] Klang fehlgeschlagen: %s (%s)\n", job.first.c_str(),
+                         Mix_GetError());
+            continue;
+        }
+        std::lock_guard<std::mutex> lock(s.sfxMutex);
+        s.sfx[job.first] = chunk;
     }
-    st().sfx[name] = chunk;
+    s.decoded = true;
 }
 
 void playByName(const std::string& name) {
     State& s = st();
     if (!s.ready || !s.enabled || s.sfxVolume <= 0.0) return;
-    auto it = s.sfx.find(name);
-    if (it == s.sfx.end()) return;
-    Mix_VolumeChunk(it->second, mixerVolume(s.sfxVolume));
+    Mix_Chunk* chunk = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(s.sfxMutex);
+        auto it = s.sfx.find(name);
+        if (it != s.sfx.end()) chunk = it->second;
+    }
+    if (!chunk) return;
+    Mix_VolumeChunk(chunk, mixerVolume(s.sfxVolume));
     // With all channels busy the mixer drops the effect, which is what we want.
-    Mix_PlayChannel(-1, it->second, 0);
+    Mix_PlayChannel(-1, chunk, 0);
 }
 
 }  // namespace
@@ -111,12 +136,22 @@ bool init() {
     }
     Mix_AllocateChannels(kMixChannels);
 
+    // The encoded bytes are fetched here, on the caller's thread; their cache keeps them alive.
+    std::vector<std::string> names;
     for (Sfx sfx : kAllSfx)
-        loadOne(fileFor(sfx));
+        names.push_back(fileFor(sfx));
     for (int i = 0; i < kColourSounds; ++i) {
-        loadOne(colourFile("audio/sfx_drop_", i));
-        loadOne(colourFile("audio/sfx_fluid_rise_", i));
+        names.push_back(colourFile("audio/sfx_drop_", i));
+        names.push_back(colourFile("audio/sfx_fluid_rise_", i));
     }
+    std::vector<DecodeJob> jobs;
+    for (const std::string& name : names) {
+        const std::string& bytes = assets::blob(name);
+        if (!bytes.empty()) jobs.emplace_back(name, &bytes);  // else the store has said why
+    }
+    s.stopDecoding = false;
+    s.decoded = false;
+    s.decoder = std::thread(decodeAll, std::move(jobs));
 
     // The music is decoded while it plays, straight from the cached bytes, which live as long as
     // the program does.
@@ -132,11 +167,17 @@ bool init() {
     return true;
 }
 
+bool effectsDecoded() {
+    return st().decoded;
+}
+
 void shutdown() {
     State& s = st();
     if (!s.ready) return;
     s.ready = false;
     s.musicWanted = false;
+    s.stopDecoding = true;
+    if (s.decoder.joinable()) s.decoder.join();
     Mix_HaltMusic();
     Mix_HaltChannel(-1);
     if (s.music) Mix_FreeMusic(s.music);

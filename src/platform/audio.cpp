@@ -42,6 +42,12 @@ struct State {
     std::thread decoder;
     std::atomic<bool> stopDecoding{false};
     std::atomic<bool> decoded{false};
+
+    // A program that never shut the module down still must not end with the worker running.
+    ~State() {
+        stopDecoding = true;
+        if (decoder.joinable()) decoder.join();
+    }
 };
 
 State& st() {

@@ -347,18 +347,14 @@ TEST_F(HostileFiles, NamedCorpusFilesGiveTheseExactAnswers) {
         EXPECT_EQ(settings(name), defaults) << name;
 
     // Saved game: valid|level|seed|capacity|tubes|history|moveCount|elapsedMs|savedAt
-    EXPECT_EQ(game("absurd-numbers-object.json"), "1|" + imax + "|4294967295|" + imax + "|[" +
-                                                      imax + "," + imin + ",]||" + imin + "|" +
-                                                      lmax + "|" + lmin);
-    EXPECT_EQ(game("infinity-and-nan.json"),
-              "1|0|0|" + imax + "|[0," + imax + ",]||0|" + lmin + "|0");
     EXPECT_EQ(game("hex-and-odd-numbers.json"), "1|26|4294967295|4|[1,0,]||0|0|0");
     EXPECT_EQ(game("save-wrong-element-types.json"),
               "1|2|0|4|[][][][][1,0,0,0,0,0,]|0>0,0>0,0>0,0>0," + imax + ">" + imin + ",|5|0|0");
     for (const char* name :
          {"save-level-as-string.json", "save-wrong-member-types.json", "save-no-tubes.json",
           "save-zero-capacity.json", "negative-everything.json", "duplicate-keys.json",
-          "overflowing-digits.json"}) {
+          "overflowing-digits.json", "absurd-numbers-object.json", "infinity-and-nan.json",
+          "save-counters-at-limits.json"}) {
         place({name, text(name)}, "save.json");
         EXPECT_FALSE(store::loadGame().valid) << name;
     }

@@ -159,6 +159,12 @@ SavedGame loadGame() {
     g.moveCount = doc["moveCount"].asInt(static_cast<int>(g.history.size()));
     g.elapsedMs = int64Of(doc["elapsedMs"]);
     g.savedAt = int64Of(doc["savedAt"]);
+    // Counters beyond any real game would overflow on continued play.
+    constexpr int kMaxMoves = 1000000;
+    constexpr std::int64_t kMaxElapsedMs = 10LL * 366 * 24 * 3600 * 1000;
+    if (g.moveCount < 0 || g.moveCount > kMaxMoves || g.elapsedMs < 0 ||
+        g.elapsedMs > kMaxElapsedMs)
+        return g;
     g.valid = true;
     return g;
 }

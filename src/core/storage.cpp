@@ -164,7 +164,7 @@ SavedGame loadGame() {
     constexpr std::int64_t kMaxElapsedMs = 10LL * 366 * 24 * 3600 * 1000;
     if (g.moveCount < 0 || g.moveCount > kMaxMoves || g.elapsedMs < 0 ||
         g.elapsedMs > kMaxElapsedMs)
-        return g;
+        return SavedGame{};  // unusable, and so it brings no play record along
     g.valid = true;
     return g;
 }

@@ -49,10 +49,9 @@ PlayingLogic::PlayingLogic(int level, uint32_t seed, bool attract)
       info_(mar::levelInfo(level)),
       world_(&theme::worldForTier(info_.tier)),
       palette_(theme::rotatedPalette(*world_, info_.paletteOffset)),
-      initial_(mar::loadLevel(level)),
-      state_(initial_) {
+      session_(mar::loadLevel(level)) {
     resetRotations();
-    const size_t n = state_.tubes.size();
+    const size_t n = state().tubes.size();
     fills.assign(n, 0);
     fillTargets.assign(n, 0);
     fillT.assign(n, 0);
@@ -61,20 +60,19 @@ PlayingLogic::PlayingLogic(int level, uint32_t seed, bool attract)
         return;
     }
     store::SavedGame saved = store::loadGame();
-    if (savedGameFits(saved, level_, seed_, initial_, info_.colors)) {
-        state_ = saved.state;
-        moveCount_ = saved.moveCount;
-        elapsedBase_ = saved.elapsedMs;
-        for (const auto& m : saved.history)
-            history_.push_back({m, 0.0});
+    if (savedGameFits(saved, level_, seed_, initial(), info_.colors)) {
+        session_ =
+            mar::Session(initial(), saved.state, saved.history, saved.moveCount, saved.elapsedMs);
+        // A resumed marble goes back with angle 0: how it looked before is not stored.
+        sourceRotations_.assign(session_.history().size(), 0.0);
         resetRotations();
         written_ = true;
     } else if (saved.valid) {
         // Only one game is ever kept: opening any other board discards it.
         store::clearGame();
     }
-    for (int i = 0; i < state_.tubeCount(); ++i) {
-        if (mar::isTubeComplete(state_, i)) {
+    for (int i = 0; i < state().tubeCount(); ++i) {
+        if (mar::isTubeComplete(state(), i)) {
             fillTargets[i] = 1;
             fills[i] = 1;
             fillT[i] = 3.0;
@@ -99,22 +97,24 @@ double PlayingLogic::rotationFor(int tube, int slot, int colour) const {
 }
 
 void PlayingLogic::resetRotations() {
-    rotations_.assign(state_.tubes.size(), {});
-    for (int i = 0; i < state_.tubeCount(); ++i) {
-        const auto& tube = state_.tubes[i];
+    const mar::GameState& s = state();
+    rotations_.assign(s.tubes.size(), {});
+    for (int i = 0; i < s.tubeCount(); ++i) {
+        const auto& tube = s.tubes[i];
         for (int j = 0; j < static_cast<int>(tube.size()); ++j)
             rotations_[i].push_back(rotationFor(i, j, tube[j]));
     }
 }
 
 void PlayingLogic::syncFillTargets() {
-    for (int i = 0; i < state_.tubeCount(); ++i) {
-        if (mar::isTubeComplete(state_, i) && i != flightTarget_) {
+    const mar::GameState& s = state();
+    for (int i = 0; i < s.tubeCount(); ++i) {
+        if (mar::isTubeComplete(s, i) && i != flightTarget_) {
             if (fillTargets[i] <= 0) {
                 fillTargets[i] = 1;
                 fillT[i] = 0;
                 fills[i] = 0;
-                audio::playFluidRise(state_.tubes[i].front());
+                audio::playFluidRise(s.tubes[i].front());
             }
         } else {
             // Liquid leaves at once when the tube stops being complete.
@@ -125,25 +125,45 @@ void PlayingLogic::syncFillTargets() {
     }
 }
 
+void PlayingLogic::voice(const mar::Events& events) {
+    for (const mar::Event& e : events) {
+        switch (e.kind) {
+            case mar::EventKind::Moved:
+                audio::playDrop(e.colour);
+                break;
+            case mar::EventKind::Undone:
+            case mar::EventKind::Restarted:
+                audio::play(audio::Sfx::Click);
+                break;
+            // Refusals are voiced where the tap is; completion and the solve have their own
+            // moments (the liquid rising after the landing, the solve once per frame).
+            case mar::EventKind::Refused:
+            case mar::EventKind::TubeCompleted:
+            case mar::EventKind::Solved:
+                break;
+        }
+    }
+}
+
 MoveOutcome PlayingLogic::doMove(int fromIdx, int toIdx) {
     MoveOutcome out;
     out.move = {fromIdx, toIdx};
-    const auto& src = state_.tubes[fromIdx];
+    const auto& src = state().tubes[fromIdx];
     out.colorId = src.back();
     out.fromSlot = static_cast<int>(src.size()) - 1;
     out.startRotation = rotations_[fromIdx].back();
-    out.toSlot = static_cast<int>(state_.tubes[toIdx].size());
+    out.toSlot = static_cast<int>(state().tubes[toIdx].size());
     out.endRotation = rotationFor(toIdx, out.toSlot, out.colorId);
 
-    state_ = mar::applyMoveOne(state_, out.move);
+    const mar::Events events = session_.move(out.move);
+    if (events.front().kind != mar::EventKind::Moved) return out;
     rotations_[fromIdx].pop_back();
     rotations_[toIdx].push_back(out.endRotation);
-    history_.push_back({out.move, out.startRotation});
-    ++moveCount_;
-
-    out.triggerFlash = mar::isTubeComplete(state_, toIdx);
+    sourceRotations_.push_back(out.startRotation);
+    for (const mar::Event& e : events)
+        if (e.kind == mar::EventKind::TubeCompleted) out.triggerFlash = true;
     flightTarget_ = toIdx;
-    audio::playDrop(out.colorId);
+    voice(events);
     syncFillTargets();
     persist();
     return out;
@@ -155,58 +175,48 @@ void PlayingLogic::landFlight() {
 }
 
 void PlayingLogic::undo() {
-    // After the solve the board is final: the result was recorded from it.
-    if (history_.empty() || flying() || solved()) return;
-    HistoryEntry e = history_.back();
-    history_.pop_back();
-    mar::GameState next = state_;
-    auto& dst = next.tubes[e.move.to];
-    auto& src = next.tubes[e.move.from];
-    if (dst.empty() || static_cast<int>(src.size()) >= next.capacity) return;
-    src.push_back(dst.back());
-    dst.pop_back();
-    state_ = std::move(next);
-    if (!rotations_[e.move.to].empty()) rotations_[e.move.to].pop_back();
-    rotations_[e.move.from].push_back(e.sourceRotation);
-    // Undo is scored as a move: the counter never goes down.
-    ++moveCount_;
-    audio::play(audio::Sfx::Click);
+    if (flying()) return;
+    const mar::Events events = session_.undo();
+    if (events.empty()) return;
+    const mar::Event& e = events.front();
+    if (!rotations_[e.to].empty()) rotations_[e.to].pop_back();
+    rotations_[e.from].push_back(sourceRotations_.empty() ? 0.0 : sourceRotations_.back());
+    if (!sourceRotations_.empty()) sourceRotations_.pop_back();
+    voice(events);
     syncFillTargets();
     persist();
 }
 
 void PlayingLogic::restart() {
-    if (solved()) return;
-    state_ = initial_;
+    const mar::Events events = session_.restart();
+    if (events.empty()) return;
     resetRotations();
-    history_.clear();
-    elapsedBase_ = 0;
-    moveCount_ = 0;
+    sourceRotations_.clear();
     startedAt_ = -1;
     flightTarget_ = -1;
     std::fill(fills.begin(), fills.end(), 0.0);
     std::fill(fillTargets.begin(), fillTargets.end(), 0.0);
     std::fill(fillT.begin(), fillT.end(), 0.0);
-    audio::play(audio::Sfx::Click);
+    voice(events);
     syncFillTargets();
     persist();
 }
 
 int64_t PlayingLogic::elapsedMs() const {
-    if (startedAt_ < 0) return elapsedBase_;
-    return elapsedBase_ + static_cast<int64_t>(std::floor((lastT_ - startedAt_) * 1000));
+    const int64_t base = session_.elapsedBaseMs();
+    if (startedAt_ < 0) return base;
+    return base + static_cast<int64_t>(std::floor((lastT_ - startedAt_) * 1000));
 }
 
 void PlayingLogic::persist() const {
-    if (attract_ || mar::isSolved(state_)) return;
+    if (attract_ || session_.solved()) return;
     store::SavedGame g;
     g.valid = true;
     g.level = level_;
     g.seed = seed_;
-    g.state = state_;
-    for (const auto& e : history_)
-        g.history.push_back(e.move);
-    g.moveCount = moveCount_;
+    g.state = state();
+    g.history = session_.history();
+    g.moveCount = session_.moveCount();
     g.elapsedMs = elapsedMs();
     g.savedAt = store::nowMs();
     store::saveGame(g);
@@ -218,7 +228,7 @@ void PlayingLogic::leave() const {
 }
 
 bool PlayingLogic::checkSolved(double t) {
-    if (solvedAt_ >= 0 || !mar::isSolved(state_)) return false;
+    if (solvedAt_ >= 0 || !session_.solved()) return false;
     onSolved(t);
     return true;
 }
@@ -228,18 +238,19 @@ void PlayingLogic::onSolved(double t) {
     audio::play(audio::Sfx::Success);
     if (attract_) return;
     const double started = startedAt_ < 0 ? t : startedAt_;
-    finalElapsed_ = elapsedBase_ + static_cast<int64_t>(std::floor((t - started) * 1000));
+    finalElapsed_ =
+        session_.elapsedBaseMs() + static_cast<int64_t>(std::floor((t - started) * 1000));
     store::clearGame();
     store::SolveEntry e;
     e.id = store::newSolveId();
     e.level = level_;
     e.seed = seed_;
-    e.moves = moveCount_;
+    e.moves = session_.moveCount();
     e.elapsedMs = finalElapsed_;
     e.solvedAt = store::nowMs();
-    e.finalTubes = state_.tubes;
-    e.capacity = state_.capacity;
-    e.stars = mar::computeStars(moveCount_, info_.solutionLength);
+    e.finalTubes = state().tubes;
+    e.capacity = state().capacity;
+    e.stars = mar::computeStars(e.moves, info_.solutionLength);
     store::recordSolve(e);
     // The reward is kept with the solve, so leaving during the win sequence loses nothing; the
     // solved screen merges the same values again.

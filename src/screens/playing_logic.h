@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/levels.h"
+#include "core/session.h"
 #include "core/state.h"
 #include "core/storage.h"
 
@@ -67,12 +68,13 @@ class PlayingLogic {
     const mar::LevelInfo& info() const { return info_; }
     const theme::World& world() const { return *world_; }
     const std::vector<uint32_t>& palette() const { return palette_; }
-    const mar::GameState& initial() const { return initial_; }
-    const mar::GameState& state() const { return state_; }
+    const mar::GameState& initial() const { return session_.start(); }
+    const mar::GameState& state() const { return session_.position(); }
+    const mar::Session& session() const { return session_; }
     const std::vector<std::vector<double>>& rotations() const { return rotations_; }
-    int historySize() const { return static_cast<int>(history_.size()); }
+    int historySize() const { return session_.historySize(); }
     const std::vector<mar::Move>& solution() const { return solution_; }
-    int moveCount() const { return moveCount_; }
+    int moveCount() const { return session_.moveCount(); }
     int flightTarget() const { return flightTarget_; }
     bool flying() const { return flightTarget_ >= 0; }
     double startedAt() const { return startedAt_; }
@@ -91,10 +93,8 @@ class PlayingLogic {
     int autoIdx = 0;
 
   private:
-    struct HistoryEntry {
-        mar::Move move;
-        double sourceRotation = 0;
-    };
+    // Sounds for what the session reports; the session itself plays nothing.
+    void voice(const mar::Events& events);
 
     // ---- Fixed for the board ----
     int level_;
@@ -103,19 +103,19 @@ class PlayingLogic {
     mar::LevelInfo info_;
     const theme::World* world_;
     std::vector<uint32_t> palette_;
-    mar::GameState initial_;
     std::vector<mar::Move> solution_;
 
-    // ---- What undo and restart restore ----
-    mar::GameState state_;
+    // ---- The game: position, history, counter, play-time base, solve ----
+    mar::Session session_;
+
+    // ---- How the marbles look: each one's angle, and for every move in the history the
+    // angle its marble had in the source tube, so an undo shows it exactly as before ----
     std::vector<std::vector<double>> rotations_;
-    std::vector<HistoryEntry> history_;
-    int moveCount_ = 0;
+    std::vector<double> sourceRotations_;
 
     // ---- Clock and win sequence ----
     double startedAt_ = -1;
     double lastT_ = 0;
-    int64_t elapsedBase_ = 0;
     int64_t finalElapsed_ = 0;
     double solvedAt_ = -1;
     bool glarePlayed_ = false;

@@ -55,5 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_REQUIRE(store::advanceUnlockedLevel(9) == std::max(unlocked, 9));
     FUZZ_REQUIRE(store::unlockedLevel() == std::max(unlocked, 9));
     FUZZ_REQUIRE(same(store::bestFor(3), merged));
+    fuzzsupport::checkSetAside("progress.json", data, size, size > 0 && !doc.isObject());
     return 0;
 }

@@ -77,5 +77,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_REQUIRE(same(store::loadGame(), g));
     store::clearGame();
     FUZZ_REQUIRE(!store::loadGame().valid);
+    fuzzsupport::checkSetAside("save.json", data, size, size > 0 && !doc.isObject());
     return 0;
 }

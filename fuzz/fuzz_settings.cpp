@@ -54,5 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     store::saveSettings(s);
     FUZZ_REQUIRE(same(store::loadSettings(), s));
+    fuzzsupport::checkSetAside("settings.json", data, size, size > 0 && !doc.isObject());
     return 0;
 }

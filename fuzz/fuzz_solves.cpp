@@ -94,5 +94,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_REQUIRE(written.isArray() && written.size() == after.size());
     for (const auto& el : written.asArray())
         FUZZ_REQUIRE(el.isObject() && el.size() == 9);
+    fuzzsupport::checkSetAside("solves.json", data, size, size > 0 && !doc.isArray());
     return 0;
 }

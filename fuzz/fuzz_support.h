@@ -74,4 +74,19 @@ inline std::string readFile(const std::string& name) {
     return out;
 }
 
+// After the store saved over the input placed as `name`: a corrupt input (one that holds
+// something but not the top-level type the game keeps in that file) went aside whole, once; a
+// sound one did not. The copy is removed, or the directory would fill with one per input.
+inline void checkSetAside(const std::string& name, const uint8_t* data, size_t size, bool corrupt) {
+    int found = 0;
+    for (const auto& e : std::filesystem::directory_iterator(store::dataDir())) {
+        const std::string entry = e.path().filename().string();
+        if (entry.rfind(name + ".corrupt-", 0) != 0) continue;
+        ++found;
+        FUZZ_REQUIRE(readFile(entry) == std::string(reinterpret_cast<const char*>(data), size));
+        std::remove(e.path().c_str());
+    }
+    FUZZ_REQUIRE(found == (corrupt ? 1 : 0));
+}
+
 }  // namespace fuzzsupport

@@ -84,8 +84,9 @@ int expectOneMessagePerFault(const std::string& err) {
     }
     for (const auto& l : lines(err, "[faultshim] ")) {
         std::string path = l.substr(l.find(' ', 12) + 1);
-        if (path.size() > 4 && path.compare(path.size() - 4, 4, ".tmp") == 0)
-            path.resize(path.size() - 4);
+        // A fault in a save's temporary file ("<name>.tmp-<pid>-<n>") is a fault of that file.
+        const size_t tmp = path.rfind(".tmp-");
+        if (tmp != std::string::npos) path.resize(tmp);
         injected.push_back(path);
     }
     std::sort(reported.begin(), reported.end());

@@ -131,18 +131,44 @@ class HostileFiles : public ::testing::Test {
         }
     }
 
-    // Runs `check` over every hostile file placed as `target`; nothing may reach stderr.
+    // A file that is there, holds something and does not parse as the top-level type the
+    // game keeps in it.
+    static bool corrupt(const Hostile& h, const std::string& target) {
+        const json::Type kept = target == "solves.json" ? json::Type::Array : json::Type::Object;
+        return !h.missing && !h.text.empty() && json::parse(h.text).type() != kept;
+    }
+
+    // Runs `check`, which saves over the file, over every hostile file placed as `target`. A
+    // corrupt file is moved aside whole before the first save, reported in one line; nothing
+    // else may reach stderr.
     static void overAll(const std::string& target,
                         const std::function<void(const Hostile&, const std::string&)>& check) {
         ASSERT_GE(hostileFiles().size(), 40u);
+        int setAside = 0;
         for (const auto& h : hostileFiles()) {
             const std::string where = h.name + " as " + target;
             place(h, target);
             testing::internal::CaptureStderr();
             check(h, where);
             expectOthersAtDefaults(target, where);
-            EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << where;
+            const std::string err = testing::internal::GetCapturedStderr();
+            std::vector<std::string> aside;
+            for (const auto& e : fs::directory_iterator(dataDir()))
+                if (e.path().filename().string().rfind(target + ".corrupt-", 0) == 0)
+                    aside.push_back(e.path().string());
+            if (!corrupt(h, target)) {
+                EXPECT_EQ(err, "") << where;
+                EXPECT_EQ(aside.size(), 0u) << where;
+                continue;
+            }
+            ++setAside;
+            ASSERT_EQ(aside.size(), 1u) << where;
+            EXPECT_TRUE(readText(aside[0]) == h.text) << where;
+            EXPECT_EQ(err, "[store] " + file(target) + " ist beschädigt, beiseitegelegt als " +
+                               aside[0] + "\n")
+                << where;
         }
+        EXPECT_GE(setAside, 20) << target;
     }
 };
 

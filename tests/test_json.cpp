@@ -415,7 +415,6 @@ TEST(JsonFile, AnAtomicWriteLeavesExactlyTheDumpAndNoTemporaryFile) {
     writeText(path, std::string(5000, 'x'));  // a longer old file must not leave a tail
     ASSERT_TRUE(json::writeFileAtomic(path, json::Value(3)));
     EXPECT_EQ(readText(path), "3");
-    EXPECT_FALSE(testsupport::fileExists(path + ".tmp"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
@@ -431,13 +430,22 @@ TEST(JsonFile, AnAtomicWriteSyncsTheDataBeforeTheRenameAndNeverRemovesTheOldFile
     EXPECT_EQ(readText(path), "{\"new\":2}");
 
     const auto& ev = fsWatch().events;
-    auto at = [&](const std::string& e) { return std::find(ev.begin(), ev.end(), e) - ev.begin(); };
+    // The temporary file is "<path>.tmp-<pid>-<n>": its events match by their head and tail.
+    auto at = [&](const std::string& head, const std::string& tail) {
+        return std::find_if(ev.begin(), ev.end(),
+                            [&](const std::string& e) {
+                                return e.size() >= head.size() + tail.size() &&
+                                       e.compare(0, head.size(), head) == 0 &&
+                                       e.compare(e.size() - tail.size(), tail.size(), tail) == 0;
+                            }) -
+               ev.begin();
+    };
     std::string all;
     for (const auto& e : ev)
         all += e + "\n";
-    auto syncTmp = at("fsync " + path + ".tmp");
-    auto swap = at("rename " + path + ".tmp -> " + path + " over an existing file");
-    auto syncDir = at("fsync " + dir);
+    auto syncTmp = at("fsync " + path + ".tmp-", "");
+    auto swap = at("rename " + path + ".tmp-", " -> " + path + " over an existing file");
+    auto syncDir = std::find(ev.begin(), ev.end(), "fsync " + dir) - ev.begin();
     auto n = static_cast<decltype(swap)>(ev.size());
     ASSERT_LT(swap, n) << "the rename must find the old file still in place:\n" << all;
     ASSERT_LT(syncTmp, n) << all;
@@ -451,12 +459,13 @@ TEST(JsonFile, AFailedAtomicWriteReportsFalseAndKeepsTheOldFile) {
     EXPECT_FALSE(json::writeFileAtomic(dir + "/no/such/dir/doc.json", json::Value(1)));
     EXPECT_FALSE(testsupport::fileExists(dir + "/no"));
 
-    // The temporary name is taken by a directory: nothing can be written, the old file stays.
-    std::string path = dir + "/doc.json";
+    // A name so long that no temporary name fits beside it: nothing can be written, the old
+    // file stays and nothing else appears.
+    std::string path = dir + "/" + std::string(240, 'd') + ".json";
     writeText(path, "{\"old\":1}");
-    fs::create_directory(path + ".tmp");
     EXPECT_FALSE(json::writeFileAtomic(path, json::Value(2)));
     EXPECT_EQ(readText(path), "{\"old\":1}");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 
     // The target is a directory: the write fails and the directory is left alone.
     std::string target = dir + "/adir.json";

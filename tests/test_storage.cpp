@@ -1,11 +1,16 @@
 // Settings and the saved game: file texts, validation on reading, round trips and failed writes.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/storage.h"
 #include "test_support.h"
@@ -93,7 +98,8 @@ TEST_F(SettingsFile, DefaultsAreWrittenByteForByteInTheDocumentedForm) {
     store::saveSettings(store::Settings{});
     EXPECT_EQ(readText(file("settings.json")), kDefaultSettingsText);
     EXPECT_EQ(show(store::loadSettings()), show(store::Settings{}));
-    EXPECT_FALSE(fileExists(file("settings.json.tmp")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dataDir()), fs::directory_iterator()), 1)
+        << "no temporary file stays behind";
 }
 
 TEST_F(SettingsFile, EveryFieldSurvivesSavingAndLoading) {
@@ -411,4 +417,103 @@ TEST_F(StoreWrites, AFileThatCannotBeReplacedReportsOneLinePerSaveAndPlayGoesOn)
     EXPECT_FALSE(store::loadGame().valid);
     store::clearGame();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST_F(StoreWrites, ACorruptFileGoesAsideUnderANameOfItsOwnBeforeItIsReplacedOrRemoved) {
+    auto asideOf = [](const std::string& name) {
+        std::vector<std::string> out;
+        for (const auto& e : fs::directory_iterator(dataDir()))
+            if (e.path().filename().string().rfind(name + ".corrupt-", 0) == 0)
+                out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    // Earlier ones of this second and the next keep their contents: the new one gets a suffix.
+    const long long now = store::nowMs() / 1000;
+    std::vector<std::string> earlier;
+    for (long long t : {now, now + 1})
+        for (const std::string tail : {"", "-1"}) {
+            earlier.push_back("settings.json.corrupt-" + std::to_string(t) + tail);
+            put(earlier.back(), "earlier " + earlier.back());
+        }
+    put("settings.json", "{\"language\":\"de\",");
+    testing::internal::CaptureStderr();
+    store::saveSettings(store::Settings{});
+    store::saveSettings(store::Settings{});  // one move, before the first write only
+    const std::string err = testing::internal::GetCapturedStderr();
+    std::vector<std::string> aside = asideOf("settings.json");
+    ASSERT_EQ(aside.size(), 5u) << err;
+    for (const auto& name : earlier) {
+        EXPECT_EQ(readText(file(name)), "earlier " + name);
+        aside.erase(std::find(aside.begin(), aside.end(), name));
+    }
+    EXPECT_EQ(readText(file(aside[0])), "{\"language\":\"de\",");
+    EXPECT_EQ(err, "[store] " + file("settings.json") + " ist beschädigt, beiseitegelegt als " +
+                       file(aside[0]) + "\n");
+    EXPECT_EQ(readText(file("settings.json")), kDefaultSettingsText);
+
+    // Clearing the game would lose a corrupt save just the same; a sound one is simply removed.
+    put("save.json", "[1,2,3]");
+    store::clearGame();
+    EXPECT_FALSE(fileExists(file("save.json")));
+    ASSERT_EQ(asideOf("save.json").size(), 1u);
+    EXPECT_EQ(readText(file(asideOf("save.json")[0])), "[1,2,3]");
+    store::saveGame(sampleGame());
+    store::clearGame();
+    EXPECT_EQ(asideOf("save.json").size(), 1u);
+
+    // Not corrupt: wrongly typed members of the right document, an empty or missing file.
+    testing::internal::CaptureStderr();
+    put("progress.json", "{\"bests\":7,\"unlockedLevel\":\"x\"}");
+    store::setUnlockedLevel(2);
+    put("solves.json", "");
+    store::recordSolve(store::SolveEntry{});
+    fs::remove(file("settings.json"));
+    store::saveSettings(store::Settings{});
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_TRUE(asideOf("progress.json").empty());
+    EXPECT_TRUE(asideOf("solves.json").empty());
+    EXPECT_EQ(asideOf("settings.json").size(), 5u);
+}
+
+TEST_F(StoreWrites, StartingUpRemovesTheTemporaryFilesOfCrashedSavesOnly) {
+    pid_t dead = fork();
+    ASSERT_GE(dead, 0);
+    if (dead == 0) _exit(0);
+    waitpid(dead, nullptr, 0);
+    const std::string deadPid = std::to_string(dead), ownPid = std::to_string(getpid()),
+                      livePid = std::to_string(getppid());
+    const std::vector<std::string> stale = {"save.json.tmp-" + deadPid + "-3",
+                                            "solves.json.tmp-" + ownPid + "-0",  // an earlier run
+                                            "progress.json.tmp"};  // an earlier version's name
+    const std::vector<std::string> kept = {"settings.json.tmp-" + livePid + "-7", "notes.txt",
+                                           "save.json.tmp-x-1", "save.json.tmpfile",
+                                           "settings.json"};
+    for (const auto& name : stale)
+        put(name, "{");
+    for (const auto& name : kept)
+        put(name, "{}");
+    // A live writer's file that is far older than any save takes is a reused pid's leftover.
+    put("progress.json.tmp-" + livePid + "-8", "{");
+    fs::last_write_time(file("progress.json.tmp-" + livePid + "-8"),
+                        fs::file_time_type::clock::now() - std::chrono::hours(1));
+
+    store::ensureDataDirs();
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(dataDir()))
+        left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    std::vector<std::string> want = kept;
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(left, want);
+}
+
+TEST(SolveIds, AFailingRandomDeviceFallsBackToTheClock) {
+    uint32_t a = 0, b = 0;
+    EXPECT_NO_THROW(a = store::randomSeed("no-such-device"));
+    EXPECT_NO_THROW(b = store::randomSeed("no-such-device"));
+    EXPECT_NE(a, b) << "the clock moves between two calls";
+    EXPECT_NO_THROW(store::randomSeed("default"));
+    const std::string id = store::newSolveId();
+    EXPECT_NE(id.find('_'), std::string::npos) << id;
 }

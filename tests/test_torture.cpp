@@ -166,6 +166,15 @@ std::set<std::string> directoryEntries() {
     return names;
 }
 
+// Whether the entry is a temporary file ("<name>.tmp-<pid>-<n>") of the named data file left by
+// a killed child; the parent's own saves always finish.
+bool isChildTemp(const std::string& entry, const std::string& name) {
+    const std::string head = name + ".tmp-";
+    if (entry.compare(0, head.size(), head) != 0) return false;
+    const long pid = std::atol(entry.c_str() + head.size());
+    return pid > 0 && pid != getpid() && entry.find('-', head.size()) != std::string::npos;
+}
+
 int envInt(const char* name, int fallback) {
     const char* v = std::getenv(name);
     return v && *v ? std::atoi(v) : fallback;
@@ -198,7 +207,8 @@ TEST(CrashSafeSaves, EveryKilledWriterLeavesEachFileWholeEitherOldOrNew) {
     std::uniform_int_distribution<int> delayUs(0, static_cast<int>(1.2 * generationUs) + 100);
     int held[kFileCount] = {1, 1, 1, 1};  // the generation each file holds now
 
-    int killed = 0, rounds = 0, midWrite = 0, foundNew = 0, strayTemps = 0;
+    int killed = 0, rounds = 0, midWrite = 0, foundNew = 0;
+    std::set<std::string> strayTemps;
     int midWriteOf[kFileCount] = {};
     while (killed < kills) {
         ++rounds;
@@ -260,31 +270,92 @@ TEST(CrashSafeSaves, EveryKilledWriterLeavesEachFileWholeEitherOldOrNew) {
                 if (isBegun) ++foundNew;
             }
         }
-        // A kill may leave the temporary file of the write it interrupted, nothing else; the
-        // next child's write of that file reuses and renames it.
+        // A kill may leave the temporary file of the write it interrupted, nothing else.
         for (const auto& name : directoryEntries()) {
             bool known = false;
             for (const char* n : kNames)
-                known = known || name == n || name == std::string(n) + ".tmp";
+                known = known || name == n || isChildTemp(name, n);
             EXPECT_TRUE(known) << "unexpected file " << name;
-            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0) ++strayTemps;
+            if (name.find(".tmp-") != std::string::npos) strayTemps.insert(name);
         }
     }
     munmap(shared, sizeof(Progress));
 
-    // One more successful write of each file leaves no temporary file at all.
+    // One more successful write of each file, and the next start removes what the killed
+    // writers left.
     for (int f = 0; f < kFileCount; ++f) {
         writeGeneration(f, held[f] + 1);
         EXPECT_TRUE(holdsGeneration(f, held[f] + 1)) << kNames[f];
     }
+    store::ensureDataDirs();
     EXPECT_EQ(directoryEntries(), std::set<std::string>(std::begin(kNames), std::end(kNames)));
 
     std::printf(
         "[torture] %d kills in %d rounds; one generation of the four saves took %.1f ms\n"
         "[torture] %d kills landed inside a save (settings %d, save %d, solves %d, progress %d); "
-        "%d of those files already held the new document, the rest the old; %d temporary files "
-        "were seen after kills (counted per file and kill), each replaced by the next write\n",
+        "%d of those files already held the new document, the rest the old; the killed writers "
+        "left %zu temporary files, all removed at the next start\n",
         killed, rounds, generationUs / 1000, midWrite, midWriteOf[kSettings], midWriteOf[kSave],
-        midWriteOf[kSolves], midWriteOf[kProgress], foundNew, strayTemps);
+        midWriteOf[kSolves], midWriteOf[kProgress], foundNew, strayTemps.size());
     EXPECT_GT(midWrite, kills / 2) << "too few kills hit a save for the run to mean much";
+}
+
+// Two copies of the game saving the same file at once, as two running games do: whichever
+// rename comes last, a reader always finds one copy's whole document, and no save fails.
+// VANTREL_CONCURRENT_WRITES sets the saves per writer (300 by default).
+TEST(ConcurrentSaves, TwoWritersOfOneFileAlwaysLeaveOneWholeDocument) {
+    const int writes = envInt("VANTREL_CONCURRENT_WRITES", 300);
+    wipeDataDir();
+    store::ensureDataDirs();
+    const std::string path = dataDir() + "/save.json";
+    std::string texts[2];
+    for (int w = 0; w < 2; ++w) {
+        store::saveGame(gameFor(w));
+        texts[w] = readText(path);
+    }
+    ASSERT_NE(texts[0].size(), texts[1].size());
+
+    pid_t pids[2] = {-1, -1};
+    std::string errPaths[2];
+    for (int w = 0; w < 2; ++w) {
+        errPaths[w] = tempRoot() + "/writer" + std::to_string(w) + ".err";
+        pids[w] = fork();
+        ASSERT_GE(pids[w], 0);
+        if (pids[w] == 0) {
+            if (!std::freopen(errPaths[w].c_str(), "w", stderr)) _exit(2);
+            const store::SavedGame g = gameFor(w);
+            for (int i = 0; i < writes; ++i)
+                store::saveGame(g);
+            std::fflush(stderr);
+            _exit(0);
+        }
+    }
+    int reads = 0, torn = 0, seen[2] = {}, running = 2, status[2] = {};
+    bool ended[2] = {};
+    std::string firstTorn;
+    while (running > 0) {
+        const std::string text = readText(path);
+        ++reads;
+        if (text == texts[0] || text == texts[1]) {
+            ++seen[text == texts[1]];
+        } else if (torn++ == 0) {
+            firstTorn = text.substr(0, 200);
+        }
+        for (int w = 0; w < 2; ++w)
+            if (!ended[w] && waitpid(pids[w], &status[w], WNOHANG) == pids[w]) {
+                ended[w] = true;
+                --running;
+            }
+    }
+    for (int w = 0; w < 2; ++w) {
+        EXPECT_TRUE(WIFEXITED(status[w]) && WEXITSTATUS(status[w]) == 0) << w;
+        const std::string err = readText(errPaths[w]);
+        EXPECT_TRUE(err.empty()) << "writer " << w << ": " << err.substr(0, err.find('\n'));
+    }
+    EXPECT_EQ(torn, 0) << "first torn read: \"" << firstTorn << "\"";
+    EXPECT_EQ(directoryEntries(), std::set<std::string>{"save.json"});
+    std::printf(
+        "[concurrent] 2 writers x %d saves of one file; %d reads: %d of one, %d of the "
+        "other, %d torn\n",
+        writes, reads, seen[0], seen[1], torn);
 }

@@ -1,14 +1,20 @@
 // JSON parsing, writing and atomic file replacement for the persistence layer.
 #include "core/json.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -283,6 +289,36 @@ std::string parentDir(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// Temporary files are "<name>.tmp-<pid>-<counter>"; earlier versions of the game used
+// "<name>.json.tmp", which a crash could leave behind just the same.
+const char kTempMark[] = ".tmp-";
+constexpr long kStaleTempSeconds = 600;
+
+bool allDigits(const std::string& s) {
+    return !s.empty() && s.size() <= 18 &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Whether the file name is one of the writer's temporary names; *pid gets its writer, or 0
+// for the old form without one.
+bool isTempName(const std::string& name, long* pid) {
+    const std::string legacy = ".json.tmp";
+    if (name.size() > legacy.size() &&
+        name.compare(name.size() - legacy.size(), legacy.size(), legacy) == 0) {
+        *pid = 0;
+        return true;
+    }
+    const size_t mark = name.rfind(kTempMark);
+    if (mark == std::string::npos || mark == 0) return false;
+    const std::string rest = name.substr(mark + sizeof kTempMark - 1);
+    const size_t dash = rest.find('-');
+    if (dash == std::string::npos || !allDigits(rest.substr(0, dash)) ||
+        !allDigits(rest.substr(dash + 1)))
+        return false;
+    *pid = std::atol(rest.c_str());
+    return true;
+}
+
 }  // namespace
 
 int Value::asInt(int def) const {
@@ -391,8 +427,18 @@ bool parseFile(const std::string& path, Value* out) {
 }
 
 bool writeFileAtomic(const std::string& path, const Value& value) {
-    const std::string tmp = path + ".tmp";
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A name of its own for every write, created exclusively: two running copies of the game
+    // never write into the same temporary file, so each rename publishes one writer's whole
+    // file. A name taken by a stale file of a crashed process is skipped.
+    static std::atomic<unsigned> counter{0};
+    const std::string prefix = path + kTempMark + std::to_string(::getpid()) + "-";
+    std::string tmp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
+        tmp = prefix + std::to_string(counter++);
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
     if (fd < 0) return false;
     // The data must be on disk before the rename makes it the file, or a power loss
     // could leave an empty target behind.
@@ -414,6 +460,26 @@ bool writeFileAtomic(const std::string& path, const Value& value) {
         ::close(dfd);
     }
     return true;
+}
+
+void removeStaleTemps(const std::string& dir) {
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* e = ::readdir(d)) {
+        long pid = 0;
+        if (!isTempName(e->d_name, &pid)) continue;
+        const std::string path = dir + "/" + e->d_name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        // A live writer's file is left alone: another copy of the game may be saving right now.
+        // Our own pid can only be a dead process's (the call comes before our first save), and
+        // a file far older than any write takes belongs to a dead one whose pid was reused.
+        const bool alive = pid > 0 && pid != ::getpid() &&
+                           (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+        if (!alive || now - st.st_mtime > kStaleTempSeconds) ::unlink(path.c_str());
+    }
+    ::closedir(d);
 }
 
 int64_t truncToInt64(double d) {

@@ -70,8 +70,12 @@ class Value {
 // Parses one value from the start of the text; Null on any failure.
 Value parse(const std::string& text);
 bool parseFile(const std::string& path, Value* out);
-// Writes through a synced temporary file and a rename, so the target is always whole.
+// Writes through a synced temporary file of its own and a rename, so the target is always
+// one writer's whole file, also with several processes or threads writing it. Thread-safe.
 bool writeFileAtomic(const std::string& path, const Value& value);
+// Removes the temporary files in the directory that crashed writers left behind; those of a
+// running process are kept.
+void removeStaleTemps(const std::string& dir);
 
 // Defined conversions of any stored double: NaN gives 0, the rest is truncated toward
 // zero and clamped to the target range.

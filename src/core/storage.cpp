@@ -1,15 +1,19 @@
 // Data files of the game: where they live, how each record is written and read back.
 #include "core/storage.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <random>
+#include <sstream>
 
 #include "core/json.h"
 #include "core/levels.h"
@@ -45,14 +49,55 @@ json::Value readFile(const std::string& name) {
     return v;
 }
 
+// A file that is there but can never be read back as the document the game keeps in it: it
+// does not parse, or its top level is of another type. An empty file holds nothing to keep,
+// and one that cannot be opened may be fine (the write will tell).
+bool isCorrupt(const std::string& path, json::Type expected) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return json::parse(text.str()).type() != expected;
+}
+
+// A corrupt file is read as empty, so the next write would replace it and lose whatever the
+// player could still recover from it: move it aside first, under a name no earlier one has.
+// False when it is corrupt and cannot be moved, in which case nothing may be written over it.
+bool setAsideIfCorrupt(const std::string& name, json::Type expected) {
+    const std::string path = filePath(name);
+    if (!isCorrupt(path, expected)) return true;
+    const std::string base = path + ".corrupt-" + std::to_string(nowMs() / 1000);
+    for (int k = 0; k < 1000; ++k) {
+        const std::string aside = k == 0 ? base : base + "-" + std::to_string(k);
+        int r = ::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE);
+        if (r != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            // A file system that cannot refuse to replace: look first.
+            struct stat st {};
+            if (::lstat(aside.c_str(), &st) == 0) continue;
+            r = ::rename(path.c_str(), aside.c_str());
+        }
+        if (r == 0) {
+            std::fprintf(stderr, "[store] %s ist beschädigt, beiseitegelegt als %s\n", path.c_str(),
+                         aside.c_str());
+            return true;
+        }
+        if (errno == ENOENT) return true;  // gone meanwhile: another copy of the game moved it
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
 void writeFile(const std::string& name, const json::Value& value) {
     ensureDir(dataDir());
-    if (!json::writeFileAtomic(filePath(name), value))
+    if (!setAsideIfCorrupt(name, value.type()) || !json::writeFileAtomic(filePath(name), value))
         std::fprintf(stderr, "[store] konnte %s nicht schreiben\n", filePath(name).c_str());
 }
 
-void removeFile(const std::string& name) {
-    std::remove(filePath(name).c_str());
+// Removing is losing too: a corrupt file goes aside instead.
+void removeFile(const std::string& name, json::Type expected) {
+    if (setAsideIfCorrupt(name, expected)) std::remove(filePath(name).c_str());
 }
 
 json::Value tubesToJson(const std::vector<std::vector<int>>& tubes) {
@@ -102,6 +147,7 @@ std::string dataDir() {
 
 void ensureDataDirs() {
     ensureDir(dataDir());
+    json::removeStaleTemps(dataDir());
 }
 
 int64_t nowMs() {
@@ -190,7 +236,7 @@ void saveGame(const SavedGame& g) {
 }
 
 void clearGame() {
-    removeFile("save.json");
+    removeFile("save.json", json::Type::Object);
 }
 
 // ---- Solve history ----
@@ -275,8 +321,20 @@ void recordSolve(const SolveEntry& entry) {
     writeSolves(list);
 }
 
+uint32_t randomSeed(const std::string& token) {
+    try {
+        std::random_device device(token);
+        return device();
+    } catch (...) {
+        // No usable random device (none in a bare container, or it failed to read): ids need
+        // only differ, and the clock's nanoseconds do that.
+        const auto ns = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+        return static_cast<uint32_t>(static_cast<uint64_t>(ns) ^ (static_cast<uint64_t>(ns) >> 32));
+    }
+}
+
 std::string newSolveId() {
-    static std::mt19937 gen{std::random_device("default")()};
+    static std::mt19937 gen{randomSeed("default")};
     std::uniform_int_distribution<int> dist(0, 999999);
     char buf[48];
     std::snprintf(buf, sizeof buf, "%lld_%d", static_cast<long long>(nowMs()), dist(gen));
@@ -284,7 +342,7 @@ std::string newSolveId() {
 }
 
 void clearAllSolves() {
-    removeFile("solves.json");
+    removeFile("solves.json", json::Type::Array);
 }
 
 // ---- Bests and unlock progress ----

@@ -11,6 +11,7 @@ namespace store {
 
 // ---- Data directory and clock ----
 std::string dataDir();
+// Creates the data directory and removes the temporary files crashed saves left in it.
 void ensureDataDirs();
 int64_t nowMs();
 
@@ -69,6 +70,8 @@ struct SolveEntry {
 std::vector<SolveEntry> listSolves();
 void recordSolve(const SolveEntry& entry);
 std::string newSolveId();
+// One value from the named random device, or from the clock when that device fails.
+uint32_t randomSeed(const std::string& token);
 void clearAllSolves();
 
 // ---- Bests and unlock progress ----

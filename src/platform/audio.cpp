@@ -1,5 +1,5 @@
-// Sound module: decodes the embedded Ogg files once, off the frame loop, and plays them through
-// SDL2_mixer.
+// Sound module: opens the music and decodes the embedded effects once, off the frame loop, and
+// plays them through SDL2_mixer.
 #include "platform/audio.h"
 
 #include <SDL.h>
@@ -33,6 +33,10 @@ struct State {
     bool enabled = true;
     double musicVolume = 0.25;
     double sfxVolume = 1.0;
+    // The music is opened on the worker too: `music`, `musicWanted`, `enabled` and `ready` are
+    // shared with it under musicMutex, so a start asked for before the track is open is carried
+    // out by the worker once it is, and a stop asked for meanwhile wins.
+    std::mutex musicMutex;
     bool musicWanted = false;
     Mix_Music* music = nullptr;
     // Effects are decoded on a worker so the first frame never waits for them; one asked for
@@ -92,9 +96,27 @@ int mixerVolume(double v) {
 
 using DecodeJob = std::pair<std::string, const std::string*>;  // name, encoded bytes
 
-// Runs on the worker: only the mixer's decoder, never the asset store, which is not shared.
-void decodeAll(const std::vector<DecodeJob>& jobs) {
+// Call with musicMutex held.
+void playMusicIfWanted(State& s) {
+    if (s.ready && s.enabled && s.musicWanted && s.music && !Mix_PlayingMusic())
+        Mix_PlayMusic(s.music, -1);
+}
+
+// Runs on the worker: only the mixer, never the asset store, which is not shared. The music
+// comes first, so that it starts as soon as it can.
+void decodeAll(const std::string* musicBytes, const std::vector<DecodeJob>& jobs) {
     State& s = st();
+    if (musicBytes) {
+        // Opened, not decoded: the mixer streams it from the cached bytes, which live as long
+        // as the program does.
+        SDL_RWops* rw =
+            SDL_RWFromConstMem(musicBytes->data(), static_cast<int>(musicBytes->size()));
+        Mix_Music* music = rw ? Mix_LoadMUS_RW(rw, 1) : nullptr;
+        if (!music) std::fprintf(stderr, "[audio] Musik fehlgeschlagen (%s)\n", Mix_GetError());
+        std::lock_guard<std::mutex> lock(s.musicMutex);
+        s.music = music;
+        playMusicIfWanted(s);
+    }
     for (const DecodeJob& job : jobs) {
         if (s.stopDecoding) return;
         const std::string& bytes = *job.second;
@@ -155,21 +177,16 @@ bool init() {
         const std::string& bytes = assets::blob(name);
         if (!bytes.empty()) jobs.emplace_back(name, &bytes);  // else the store has said why
     }
+    const std::string& music = assets::blob(kMusicFile);
+    if (music.empty()) std::fprintf(stderr, "[audio] Musik fehlgeschlagen (%s)\n", Mix_GetError());
+    {
+        std::lock_guard<std::mutex> lock(s.musicMutex);
+        s.ready = true;
+    }
+    Mix_VolumeMusic(mixerVolume(s.musicVolume));
     s.stopDecoding = false;
     s.decoded = false;
-    s.decoder = std::thread(decodeAll, std::move(jobs));
-
-    // The music is decoded while it plays, straight from the cached bytes, which live as long as
-    // the program does.
-    const std::string& bytes = assets::blob(kMusicFile);
-    if (!bytes.empty()) {
-        SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-        if (rw) s.music = Mix_LoadMUS_RW(rw, 1);
-    }
-    if (!s.music) std::fprintf(stderr, "[audio] Musik fehlgeschlagen (%s)\n", Mix_GetError());
-
-    s.ready = true;
-    Mix_VolumeMusic(mixerVolume(s.musicVolume));
+    s.decoder = std::thread(decodeAll, music.empty() ? nullptr : &music, std::move(jobs));
     return true;
 }
 
@@ -180,10 +197,10 @@ bool effectsDecoded() {
 void shutdown() {
     State& s = st();
     if (!s.ready) return;
-    s.ready = false;
-    s.musicWanted = false;
     s.stopDecoding = true;
     if (s.decoder.joinable()) s.decoder.join();
+    s.ready = false;
+    s.musicWanted = false;
     Mix_HaltMusic();
     Mix_HaltChannel(-1);
     if (s.music) Mix_FreeMusic(s.music);
@@ -219,19 +236,24 @@ void setSfxVolume(double v) {
 
 void startMusic() {
     State& s = st();
+    std::lock_guard<std::mutex> lock(s.musicMutex);
     s.musicWanted = true;
-    if (s.ready && s.enabled && s.music && !Mix_PlayingMusic()) Mix_PlayMusic(s.music, -1);
+    playMusicIfWanted(s);
 }
 
 void stopMusic() {
     State& s = st();
+    std::lock_guard<std::mutex> lock(s.musicMutex);
     s.musicWanted = false;
     if (s.ready) Mix_HaltMusic();
 }
 
 void setEnabled(bool on) {
     State& s = st();
-    s.enabled = on;
+    {
+        std::lock_guard<std::mutex> lock(s.musicMutex);
+        s.enabled = on;
+    }
     if (!on) {
         stopMusic();
     } else if (s.musicWanted) {

@@ -17,12 +17,12 @@ enum class Sfx {
 constexpr Sfx kAllSfx[] = {Sfx::Click,    Sfx::Pickup, Sfx::Illegal, Sfx::Success,
                            Sfx::WinGlare, Sfx::Star1,  Sfx::Star2,   Sfx::Star3};
 
-// Opens the audio device and starts decoding every sound in the background. Returns false
-// (after one diagnostic line) when there is no usable device; every other call then does
-// nothing audible.
+// Opens the audio device and starts opening the music and decoding every effect in the
+// background, so the caller never waits for them. Returns false (after one diagnostic line)
+// when there is no usable device; every other call then does nothing audible.
 bool init();
-// True once every effect has been decoded (or has failed to); until then an effect that is not
-// ready yet is skipped when asked for.
+// True once the music has been opened and every effect decoded (or has failed to); until then an
+// effect that is not ready yet is skipped when asked for, and music asked for starts once open.
 bool effectsDecoded();
 // Stops everything, frees the sounds and closes the device; a later init() starts afresh.
 void shutdown();

@@ -3,6 +3,7 @@
 //
 //   soundgen <dir>           write audio files into <dir> and print measurements
 //   soundgen --check <dir>   exit 1 unless every file in <dir> equals a fresh rendering
+//   soundgen --analyse <dir> judge the music in <dir>: length, loop join, gaps, peak, loudness
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis.h"
 #include "sounds.h"
 #include "synth.h"
 #include "vorbis_io.h"
@@ -180,42 +182,89 @@ bool writeFile(const std::string& path, const std::string& bytes) {
     return static_cast<bool>(out);
 }
 
-// How far the music's last frame is from continuing into its first, against the largest step
-// between neighbouring frames near the join.
-void reportLoopJoin(const Buffer& b) {
-    if (b.size() < 2 * synth::kRate) return;
-    const size_t n = b.size();
-    double worst = 0.0, join = 0.0;
-    for (const std::vector<float>* ch : {&b.l, &b.r}) {
-        const std::vector<float>& x = *ch;
-        join = std::max(join, static_cast<double>(std::fabs(x[0] - x[n - 1])));
-        for (size_t i = 1; i < synth::kRate; ++i) {
-            worst = std::max({worst, static_cast<double>(std::fabs(x[i] - x[i - 1])),
-                              static_cast<double>(std::fabs(x[n - i] - x[n - i - 1]))});
-        }
+// The game plays the music at a quarter of full volume unless the player moves the slider.
+constexpr double kDefaultMusicGain = 0.25;
+constexpr double kMinMusicSeconds = 240.0;
+// How far the music, at that volume, stays under the quietest drop: the marbles lead.
+constexpr double kUnderDropsLu = 6.0;
+
+// Prints the music's loop figures and the drops' loudness; returns whether the track is long
+// enough, joins without a step or a gap, keeps its headroom and sits under the drops.
+bool reportMusic(const Buffer& music, const std::vector<Buffer>& drops) {
+    analysis::LoopFigures f = analysis::loopFigures(music);
+    double quietestDrop = 1e9, loudestDrop = -1e9;
+    for (const Buffer& d : drops) {
+        double l = analysis::integratedLufs(d);
+        quietestDrop = std::min(quietestDrop, l);
+        loudestDrop = std::max(loudestDrop, l);
     }
-    std::printf("music join: step %.5f at the loop point, largest step nearby %.5f\n", join, worst);
+    const double asPlayed = f.lufs + synth::toDb(kDefaultMusicGain);
+    std::printf("music: %.1f s, peak %.2f dBFS, %.1f LUFS (%.1f LUFS at the default volume)\n",
+                f.seconds, f.peakDb, f.lufs, asPlayed);
+    std::printf(
+        "music loop: step %.5f at the join, largest %.5f inside, %.5f within 1 s of it; "
+        "longest silence %.1f ms; level jump %.2f dB\n",
+        f.joinStep, f.innerStep, f.nearStep, f.silenceMs, f.edgeJumpDb);
+    if (!drops.empty()) std::printf("drops: %.1f to %.1f LUFS\n", quietestDrop, loudestDrop);
+    bool ok = true;
+    auto require = [&](bool holds, const char* what) {
+        if (!holds) std::printf("music fails: %s\n", what);
+        ok = ok && holds;
+    };
+    require(f.seconds >= kMinMusicSeconds, "shorter than four minutes");
+    require(f.joinStep <= f.innerStep && f.joinStep <= f.nearStep, "a step at the loop point");
+    require(f.silenceMs <= 10.0, "a silent gap longer than 10 ms");
+    require(f.edgeJumpDb <= 3.0, "a jump in level at the loop point");
+    require(f.peakDb <= -1.0, "peaks above -1 dBFS");
+    require(drops.empty() || asPlayed <= quietestDrop - kUnderDropsLu,
+            "not under the drops at the default volume");
+    return ok;
+}
+
+// Decodes a directory's music and drops and judges them as reportMusic does.
+int analyse(const std::string& dir) {
+    vorbis_io::Decoded music = vorbis_io::decode(readFile(dir + "/bgm_calm.ogg"));
+    if (!music.ok || music.rate != synth::kRate) {
+        std::printf("cannot decode %s/bgm_calm.ogg\n", dir.c_str());
+        return 1;
+    }
+    std::vector<Buffer> drops;
+    for (int c = 0; c < sounds::kColours; ++c) {
+        std::string path = dir + "/sfx_drop_" + std::to_string(c) + ".ogg";
+        vorbis_io::Decoded d = vorbis_io::decode(readFile(path));
+        if (!d.ok) {
+            std::printf("cannot decode %s\n", path.c_str());
+            return 1;
+        }
+        drops.push_back(d.pcm);
+    }
+    return reportMusic(music.pcm, drops) ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool check = false;
+    bool check = false, analyseOnly = false;
     std::string dir;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--check") == 0) {
             check = true;
+        } else if (std::strcmp(argv[i], "--analyse") == 0) {
+            analyseOnly = true;
         } else {
             dir = argv[i];
         }
     }
     if (dir.empty()) {
-        std::fprintf(stderr, "usage: soundgen [--check] <audio-dir>\n");
+        std::fprintf(stderr, "usage: soundgen [--check | --analyse] <audio-dir>\n");
         return 2;
     }
+    if (analyseOnly) return analyse(dir);
 
     int mismatches = 0;
     size_t total = 0;
+    Buffer music;
+    std::vector<Buffer> drops;
     std::printf("%-24s %2s %7s %8s %7s %7s %7s %9s %7s %8s\n", "file", "ch", "seconds", "bytes",
                 "peak", "rms", "win", "dc", "edges", "pitch");
     for (const Recipe& rc : recipes()) {
@@ -238,9 +287,11 @@ int main(int argc, char** argv) {
                     m.dc, m.edgeDb);
         if (m.pitch > 0.0) std::printf(" %8.2f (%.2f)", m.pitch, rc.pitchHz);
         std::printf("\n");
-        if (rc.file == "bgm_calm.ogg") reportLoopJoin(decoded);
+        if (rc.file == "bgm_calm.ogg") music = decoded;
+        if (rc.file.rfind("sfx_drop_", 0) == 0) drops.push_back(decoded);
     }
     std::printf("total %zu bytes\n", total);
+    reportMusic(music, drops);
     if (check && mismatches) {
         std::printf("%d file(s) differ from a fresh rendering\n", mismatches);
         return 1;

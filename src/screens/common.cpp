@@ -2,7 +2,6 @@
 #include "screens/common.h"
 
 #include <algorithm>
-#include <cassert>
 
 #include "core/levels.h"
 #include "core/storage.h"
@@ -62,8 +61,11 @@ void drawWallpaperFor(ui::Ctx& c, const ui::GameState& s) {
 
 void drawWallpaper(ui::Ctx& c) {
     ui::Game* game = ui::Game::instance();
-    assert(game->depth() > 0 && "screens run only with a navigation record");
-    drawWallpaperFor(c, game->top());
+    // A screen drawn with no record on the stack (after the stack was torn down) stands on the
+    // beach the screens without a level share, instead of reading a record that is not there.
+    ui::GameState shared;
+    shared.kind = ui::ScreenKind::Settings;
+    drawWallpaperFor(c, game->depth() > 0 ? game->top() : shared);
 }
 
 int pageCountFor(int totalLevels) {

@@ -486,11 +486,11 @@ TEST_F(SettingsScreen, RightToLeftLanguagesMirrorRowsSliderAndBackChevron) {
             const uint32_t p = img.at(x, y);
             return harness::redOf(p) - harness::greenOf(p) > 70;
         };
-        const ui::Rect back{16, 12, 104, 34};
+        const ui::Rect back = L.back;
         const double s14 = 0.42 * back.h, cy = back.y + (back.h - 3) / 2;
         const bool rtl = i18n::currentIsRtl();
         int edge = rtl ? -1 : 1000;
-        for (int x = 17; x < 119; ++x)
+        for (int x = static_cast<int>(back.x) + 1; x < back.right() - 1; ++x)
             for (int y = static_cast<int>(cy - s14 / 2); y <= cy + s14 / 2; ++y)
                 if (coral(x, y)) edge = rtl ? std::max(edge, x) : std::min(edge, x);
         auto meanX = [&](int y) {
@@ -522,7 +522,8 @@ TEST_F(SettingsScreen, RightToLeftLanguagesMirrorRowsSliderAndBackChevron) {
         EXPECT_TRUE(rtl.filledAtRight && !rtl.filledAtLeft) << "the volume grows to the left";
         EXPECT_GT(en.iconTopX, en.iconMidX + 2) << "the chevron points left";
         EXPECT_LT(rtl.iconTopX, rtl.iconMidX - 2) << "the chevron points right";
-        EXPECT_GT(rtl.iconMidX, 16 + 52) << "and leads the label from the right";
+        EXPECT_GT(rtl.iconMidX, L.back.cx()) << "and leads the label from the right";
+        EXPECT_NEAR(L.back.right(), 1280 - 16, 0.01) << "back stands at the top right";
     }
 }
 

@@ -78,7 +78,7 @@ class Gallery : public ui::Screen {
 
     void update(ui::Ctx& c) override {
         drawWallpaper(c);
-        if (ui::pillButton(c, ui::Rect{16, 12, 104, 34}, i18n::tr("gallery.back"),
+        if (ui::pillButton(c, ui::Mirror(0, c.w).rect({16, 12, 104, 34}), i18n::tr("gallery.back"),
                            ui::PillIcon::Back)) {
             audio::play(audio::Sfx::Click);
             ui::Game::instance()->pop();

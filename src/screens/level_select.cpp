@@ -70,7 +70,7 @@ class LevelSelect : public ui::Screen {
 
     void update(ui::Ctx& c) override {
         drawWallpaper(c);
-        if (ui::pillButton(c, ui::Rect{16, 12, 104, 34}, i18n::tr("levels.back"),
+        if (ui::pillButton(c, ui::Mirror(0, c.w).rect({16, 12, 104, 34}), i18n::tr("levels.back"),
                            ui::PillIcon::Back)) {
             audio::play(audio::Sfx::Click);
             ui::Game::instance()->pop();

@@ -57,7 +57,8 @@ class Licenses : public ui::Screen {
   public:
     void update(ui::Ctx& c) override {
         drawWallpaper(c);
-        if (ui::pillButton(c, {16, 12, 104, 34}, i18n::tr("licenses.back"), ui::PillIcon::Back)) {
+        if (ui::pillButton(c, ui::Mirror(0, c.w).rect({16, 12, 104, 34}), i18n::tr("licenses.back"),
+                           ui::PillIcon::Back)) {
             audio::play(audio::Sfx::Click);
             ui::Game::instance()->pop();
             return;

@@ -44,7 +44,7 @@ ui::TextStyle style(double size, bool bold, uint32_t color, double maxWidth) {
 
 SettingsLayout settingsLayout(double w, double h) {
     SettingsLayout L;
-    L.back = ui::Rect{16, 12, 104, 34};
+    L.back = ui::Mirror(0, w).rect({16, 12, 104, 34});  // right to left: at the top right
     const double hw = std::min(w - 264, 260.0);
     L.headline = ui::Rect{(w - hw) / 2, 10, hw, 38};
     const double pw = std::min(w - 40, 520.0);

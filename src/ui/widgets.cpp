@@ -383,9 +383,11 @@ void starRow(Ctx& ctx, double cx, double cy, int stars, double scale, double tim
 void starsInline(cairo_t* cr, double cx, double cy, int stars, double size) {
     const double gap = 0.55 * size, step = 2 * size + gap;
     const double x0 = cx - size - gap;
+    // Right to left, the lit stars fill the row from its right end.
+    const Mirror m(x0, x0 + 2 * step);
     for (int i = 0; i < 3; ++i) {
         const bool lit = i < stars;
-        drawStar(cr, x0 + i * step, cy, size, lit, lit ? theme::kStarGold : theme::kStarDim,
+        drawStar(cr, m.x(x0 + i * step), cy, size, lit, lit ? theme::kStarGold : theme::kStarDim,
                  lit ? 1 : 0.4);
     }
 }

@@ -14,6 +14,7 @@
 #include "i18n/i18n.h"
 #include "platform/audio.h"
 #include "platform/crash_handler.h"
+#include "screens/screens.h"
 #include "ui/app.h"
 #include "ui/draw.h"
 #include "ui/frame_layer.h"
@@ -182,6 +183,7 @@ int main(int argc, char** argv) {
     }
     store::ensureDataDirs();
     crash::install();
+    screens::install();
     ui::Game* game = ui::Game::instance();
     store::Settings& settings = game->settings();
     applyWindowModeOptions(argc, argv, settings);
@@ -352,7 +354,8 @@ int main(int argc, char** argv) {
         if (ctx.quitRequested || g_terminate) running = false;
     }
 
-    game->closeScreen();
+    // The screens go first, while everything they may touch on leaving still runs.
+    game->shutdown();
     game->persistSettings();
     ui::gpuShutdown();
     ui::drawShutdown();

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "screens/screens.h"
 #include "ui/gpu.h"
 
 namespace harness {
@@ -63,6 +64,8 @@ bool videoReady() {
 
 Canvas::Canvas(const Options& opt) : opt_(opt) {
     if (opt_.scale <= 0) opt_.scale = 1.0;
+    // A canvas runs the game's screens as the entry point does.
+    screens::install();
     if (!videoReady()) return;
 
     pxW_ = static_cast<int>(std::lround(opt_.w * opt_.scale));

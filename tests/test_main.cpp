@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "screens/screens.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
@@ -127,7 +128,10 @@ int main(int argc, char** argv) {
     setenv("XDG_DATA_HOME", (root + "/xdg").c_str(), 1);
     setenv("HOME", (root + "/home").c_str(), 1);
     ::testing::InitGoogleTest(&argc, argv);
+    screens::install();
     int rc = RUN_ALL_TESTS();
+    // As the entry point does: no screen may outlive the modules it uses when it leaves.
+    ui::Game::instance()->shutdown();
     std::error_code ec;
     fs::remove_all(root, ec);
     return rc;

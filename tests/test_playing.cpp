@@ -292,7 +292,7 @@ TEST_F(PlayingScreen, LeavingKeepsTheTimeSinceTheLastMoveButAnUntouchedBoardSave
     // Quitting (window closed, Ctrl+Q, a signal) ends the screen the same way.
     loop.open(0);
     loop.wait(2.0);
-    ui::Game::instance()->closeScreen();
+    ui::Game::instance()->shutdown();
     EXPECT_GE(store::loadGame().elapsedMs, afterEscape + 1900);
     EXPECT_EQ(store::loadGame().moveCount, 1);
 }

@@ -12,8 +12,10 @@
 #include "core/storage.h"
 #include "harness.h"
 #include "i18n/i18n.h"
+#include "screen_driver.h"
 #include "screens/settings.h"
 #include "test_support.h"
+#include "theme/theme.h"
 #include "ui/widgets.h"
 
 using harness::Canvas;
@@ -444,6 +446,85 @@ TEST_F(SettingsScreen, AnUnknownStoredLanguageShowsSystemInTheBox) {
     EXPECT_NE(boxPixels("de"), system);
     // Only showing the screen writes nothing, so the odd code stays as it was.
     EXPECT_FALSE(stored());
+}
+
+TEST_F(SettingsScreen, RightToLeftLanguagesMirrorRowsSliderAndBackChevron) {
+    struct Seen {
+        double headingLeft, headingRight;   // ink of the "Music" heading
+        int darkestAtLeft, darkestAtRight;  // the volume row's ends: label dark, number muted
+        bool filledAtLeft, filledAtRight;   // the music slider's coloured part
+        double iconTopX, iconMidX;          // the back chevron: arm ends and point
+    };
+    auto look = [&](const char* lang) {
+        i18n::setLanguage(lang);
+        live().musicVolume = 0.5;
+        open();
+        const harness::Image img = canvas_->snapshot();
+        const SettingsLayout L = layout();
+        const int x0 = static_cast<int>(L.x0), x1 = static_cast<int>(L.x0 + L.cw);
+        auto ink = [&](uint32_t p) { return harness::brightness(p) < 650; };
+        Seen s{1e9, -1e9, 765, 765, false, false, 0, 0};
+        for (int y = static_cast<int>(L.musicY) + 1; y < L.musicY + 13; ++y)
+            for (int x = x0 - 8; x <= x1 + 8; ++x)
+                if (ink(img.at(x, y))) {
+                    s.headingLeft = std::min(s.headingLeft, double(x));
+                    s.headingRight = std::max(s.headingRight, double(x));
+                }
+        for (int y = static_cast<int>(L.musicY) + 21; y < L.musicY + 36; ++y)
+            for (int d = 0; d < 40; ++d) {
+                s.darkestAtLeft = std::min(s.darkestAtLeft, harness::brightness(img.at(x0 + d, y)));
+                s.darkestAtRight =
+                    std::min(s.darkestAtRight, harness::brightness(img.at(x1 - d, y)));
+            }
+        const ui::Rect& sl = L.musicSlider;
+        const int ty = static_cast<int>(sl.cy());
+        s.filledAtLeft = near(img.at(static_cast<int>(sl.x + 30), ty), theme::kAccent, 30);
+        s.filledAtRight = near(img.at(static_cast<int>(sl.right() - 30), ty), theme::kAccent, 30);
+        // The chevron is the coral cluster at the pill's reading start; compare where its ink
+        // lies near the top (the arms' ends) with where it lies at the middle (the point).
+        auto coral = [&](int x, int y) {
+            const uint32_t p = img.at(x, y);
+            return harness::redOf(p) - harness::greenOf(p) > 70;
+        };
+        const ui::Rect back = L.back;
+        const double s14 = 0.42 * back.h, cy = back.y + (back.h - 3) / 2;
+        const bool rtl = i18n::currentIsRtl();
+        int edge = rtl ? -1 : 1000;
+        for (int x = static_cast<int>(back.x) + 1; x < back.right() - 1; ++x)
+            for (int y = static_cast<int>(cy - s14 / 2); y <= cy + s14 / 2; ++y)
+                if (coral(x, y)) edge = rtl ? std::max(edge, x) : std::min(edge, x);
+        auto meanX = [&](int y) {
+            double sum = 0;
+            int n = 0;
+            for (int d = 0; d <= s14; ++d) {
+                const int x = rtl ? edge - d : edge + d;
+                if (coral(x, y)) sum += x, ++n;
+            }
+            return n ? sum / n : 0.0;
+        };
+        s.iconTopX = meanX(static_cast<int>(cy - 0.36 * s14));
+        s.iconMidX = meanX(static_cast<int>(cy));
+        return s;
+    };
+
+    const Seen en = look("en");
+    for (const char* lang : {"ar", "he"}) {
+        SCOPED_TRACE(lang);
+        const Seen rtl = look(lang);
+        const SettingsLayout L = layout();
+        EXPECT_NEAR(en.headingLeft, L.x0, 3) << "left to right, the heading starts at the left";
+        EXPECT_LT(en.headingRight, L.x0 + L.cw / 2);
+        EXPECT_NEAR(rtl.headingRight, L.x0 + L.cw, 3) << "right to left it starts at the right";
+        EXPECT_GT(rtl.headingLeft, L.x0 + L.cw / 2);
+        EXPECT_LT(en.darkestAtLeft, en.darkestAtRight) << "English: label left, percentage right";
+        EXPECT_LT(rtl.darkestAtRight, rtl.darkestAtLeft) << "the percentage moves to the left";
+        EXPECT_TRUE(en.filledAtLeft && !en.filledAtRight);
+        EXPECT_TRUE(rtl.filledAtRight && !rtl.filledAtLeft) << "the volume grows to the left";
+        EXPECT_GT(en.iconTopX, en.iconMidX + 2) << "the chevron points left";
+        EXPECT_LT(rtl.iconTopX, rtl.iconMidX - 2) << "the chevron points right";
+        EXPECT_GT(rtl.iconMidX, L.back.cx()) << "and leads the label from the right";
+        EXPECT_NEAR(L.back.right(), 1280 - 16, 0.01) << "back stands at the top right";
+    }
 }
 
 // Writes the pictures worth looking at when VANTREL_SHOTS names a directory.

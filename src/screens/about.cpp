@@ -16,6 +16,7 @@
 #include "screens/screens.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
+#include "ui/mirror.h"
 #include "ui/widgets.h"
 
 namespace screens {
@@ -46,7 +47,8 @@ class About : public ui::Screen {
   public:
     void update(ui::Ctx& c) override {
         drawWallpaper(c);
-        if (ui::pillButton(c, {16, 12, 104, 34}, i18n::tr("about.back"), ui::PillIcon::Back)) {
+        if (ui::pillButton(c, ui::Mirror(0, c.w).rect({16, 12, 104, 34}), i18n::tr("about.back"),
+                           ui::PillIcon::Back)) {
             audio::play(audio::Sfx::Click);
             ui::Game::instance()->pop();
             return;

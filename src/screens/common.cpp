@@ -2,7 +2,6 @@
 #include "screens/common.h"
 
 #include <algorithm>
-#include <cassert>
 
 #include "core/levels.h"
 #include "core/storage.h"
@@ -10,6 +9,7 @@
 #include "ui/background.h"
 #include "ui/effects.h"
 #include "ui/life.h"
+#include "ui/mirror.h"
 #include "ui/widgets.h"
 
 namespace screens {
@@ -62,8 +62,11 @@ void drawWallpaperFor(ui::Ctx& c, const ui::GameState& s) {
 
 void drawWallpaper(ui::Ctx& c) {
     ui::Game* game = ui::Game::instance();
-    assert(game->depth() > 0 && "screens run only with a navigation record");
-    drawWallpaperFor(c, game->top());
+    // A screen drawn with no record on the stack (after the stack was torn down) stands on the
+    // beach the screens without a level share, instead of reading a record that is not there.
+    ui::GameState shared;
+    shared.kind = ui::ScreenKind::Settings;
+    drawWallpaperFor(c, game->depth() > 0 ? game->top() : shared);
 }
 
 int pageCountFor(int totalLevels) {
@@ -99,8 +102,9 @@ int pageChipBar(ui::Ctx& c, int totalLevels, int activePage, int markedPage, dou
         x -= *scroll;
     }
     int clicked = -1;
+    const ui::Mirror m(view);  // right to left, the first page's chip is the rightmost
     for (int i = 0; i < pages; ++i) {
-        const ui::Rect r{x + i * (kChipW + kChipGap), kChipTop, kChipW, kChipH};
+        const ui::Rect r = m.rect({x + i * (kChipW + kChipGap), kChipTop, kChipW, kChipH});
         if (r.right() <= -68 || r.x >= c.w) continue;
         const bool marked = i == markedPage && i != activePage;
         if (ui::pageChip(c, r, pageChipLabel(i, totalLevels), i == activePage, marked)) clicked = i;
@@ -109,8 +113,10 @@ int pageChipBar(ui::Ctx& c, int totalLevels, int activePage, int markedPage, dou
 }
 
 ui::Rect CardGrid::card(int k, double scroll) const {
-    return {viewport.x + (k % cols) * (cardW + kCardGap),
-            viewport.y + (k / cols) * (cardH + kCardGap) - scroll, cardW, cardH};
+    // Right to left, each row of cards fills from the right.
+    return ui::Mirror(viewport).rect({viewport.x + (k % cols) * (cardW + kCardGap),
+                                      viewport.y + (k / cols) * (cardH + kCardGap) - scroll, cardW,
+                                      cardH});
 }
 
 bool CardGrid::offView(int k, double scroll) const {

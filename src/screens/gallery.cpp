@@ -18,6 +18,7 @@
 #include "screens/screens.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
+#include "ui/mirror.h"
 #include "ui/thumbnail.h"
 #include "ui/widgets.h"
 
@@ -77,7 +78,7 @@ class Gallery : public ui::Screen {
 
     void update(ui::Ctx& c) override {
         drawWallpaper(c);
-        if (ui::pillButton(c, ui::Rect{16, 12, 104, 34}, i18n::tr("gallery.back"),
+        if (ui::pillButton(c, ui::Mirror(0, c.w).rect({16, 12, 104, 34}), i18n::tr("gallery.back"),
                            ui::PillIcon::Back)) {
             audio::play(audio::Sfx::Click);
             ui::Game::instance()->pop();
@@ -133,27 +134,32 @@ class Gallery : public ui::Screen {
     static void drawCard(cairo_t* cr, const ui::Rect& r, const store::SolveEntry& e,
                          const std::vector<uint32_t>& palette) {
         ui::card(cr, r, false, false);
+        // Right to left, the board stands at the card's right and the lines end at its left;
+        // the board itself is not mirrored.
+        const ui::Mirror m(r);
         const double tw = std::min(190.0, 0.42 * r.w);
-        ui::drawLevelThumbnail(cr, ui::Rect{r.x + 10, r.y + 10, tw, 94}, e.finalTubes, e.capacity,
-                               palette);
+        ui::drawLevelThumbnail(cr, m.rect(ui::Rect{r.x + 10, r.y + 10, tw, 94}), e.finalTubes,
+                               e.capacity, palette);
 
         const double tx = r.x + 10 + tw + 12, ty = r.y + 12;
         auto style = [&](double size, bool bold, uint32_t colour) {
             ui::TextStyle st = ui::widgetTextStyle(size, bold, colour, 1, r.right() - tx - 10);
             st.align = ui::Align::Left;
-            return st;
+            return m.text(st);
         };
-        ui::drawText(cr, tx, ty,
-                     i18n::tr("gallery.levelLine", {{"n", std::to_string(e.level + 1)}}),
+        const double x = m.x(tx);
+        ui::drawText(cr, x, ty, i18n::tr("gallery.levelLine", {{"n", std::to_string(e.level + 1)}}),
                      style(16, true, theme::kText));
-        ui::drawText(cr, tx, ty + 22,
+        ui::drawText(cr, x, ty + 22,
                      i18n::tr("gallery.movesLine", {{"n", std::to_string(e.moves)}}),
                      style(13, false, theme::kText));
-        ui::drawText(cr, tx, ty + 40,
+        ui::drawText(cr, x, ty + 40,
                      i18n::tr("gallery.timeLine", {{"time", ui::formatTime(e.elapsedMs)}}),
                      style(13, false, theme::kText));
-        ui::starsInline(cr, tx + 34, ty + 66, e.stars, 7);
-        ui::drawText(cr, tx, ty + 80, ui::formatDate(e.solvedAt),
+        // The star row's middle lies one star size right of the point it is given.
+        constexpr double kStar = 7;
+        ui::starsInline(cr, m.x(tx + 34 + kStar) - kStar, ty + 66, e.stars, kStar);
+        ui::drawText(cr, x, ty + 80, ui::formatDate(e.solvedAt),
                      style(11, false, theme::kTextMuted));
     }
 

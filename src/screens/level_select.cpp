@@ -20,6 +20,7 @@
 #include "screens/screens.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
+#include "ui/mirror.h"
 #include "ui/thumbnail.h"
 #include "ui/widgets.h"
 
@@ -69,7 +70,7 @@ class LevelSelect : public ui::Screen {
 
     void update(ui::Ctx& c) override {
         drawWallpaper(c);
-        if (ui::pillButton(c, ui::Rect{16, 12, 104, 34}, i18n::tr("levels.back"),
+        if (ui::pillButton(c, ui::Mirror(0, c.w).rect({16, 12, 104, 34}), i18n::tr("levels.back"),
                            ui::PillIcon::Back)) {
             audio::play(audio::Sfx::Click);
             ui::Game::instance()->pop();
@@ -142,15 +143,17 @@ class LevelSelect : public ui::Screen {
                                          r.w - 12));
         ui::starsInline(cr, r.cx(), b + 42, std::max(card.stars, 0), 6);
 
+        // Right to left, the corner badges change corners.
+        const ui::Mirror m(r);
         if (locked) {
-            ui::drawLock(cr, r.right() - 16, r.y + 16, 16, theme::kTextMuted, 0.9);
+            ui::drawLock(cr, m.x(r.right() - 16), r.y + 16, 16, theme::kTextMuted, 0.9);
         } else if (solved_.count(idx) > 0) {
-            ui::fillRoundedRect(cr, ui::Rect{r.right() - 28, r.y + 6, 22, 18}, 9, theme::kAccent,
-                                1);
-            ui::drawCheck(cr, r.right() - 17, r.y + 15, 11, kOnBadge, 1);
+            ui::fillRoundedRect(cr, m.rect(ui::Rect{r.right() - 28, r.y + 6, 22, 18}), 9,
+                                theme::kAccent, 1);
+            ui::drawCheck(cr, m.x(r.right() - 17), r.y + 15, 11, kOnBadge, 1);
         }
         if (idx == activeFlat_) {
-            const ui::Rect badge{r.x + 6, r.y + 6, 46, 18};
+            const ui::Rect badge = m.rect(ui::Rect{r.x + 6, r.y + 6, 46, 18});
             ui::fillRoundedRect(cr, badge, 9, theme::kAccent, 1);
             ui::drawTextCentered(cr, badge.cx(), badge.cy(), i18n::tr("levels.now"),
                                  ui::widgetTextStyle(10, true, kOnBadge, 1, 40));

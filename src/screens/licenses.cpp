@@ -14,6 +14,7 @@
 #include "screens/screens.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
+#include "ui/mirror.h"
 #include "ui/widgets.h"
 
 namespace screens {
@@ -56,7 +57,8 @@ class Licenses : public ui::Screen {
   public:
     void update(ui::Ctx& c) override {
         drawWallpaper(c);
-        if (ui::pillButton(c, {16, 12, 104, 34}, i18n::tr("licenses.back"), ui::PillIcon::Back)) {
+        if (ui::pillButton(c, ui::Mirror(0, c.w).rect({16, 12, 104, 34}), i18n::tr("licenses.back"),
+                           ui::PillIcon::Back)) {
             audio::play(audio::Sfx::Click);
             ui::Game::instance()->pop();
             return;
@@ -76,6 +78,7 @@ class Licenses : public ui::Screen {
         double y = kPanelTop + 14 - scroll_;
         ui::TextStyle intro = textStyle(13, false, theme::kText);
         intro.alpha = 0.65;
+        intro = ui::Mirror(panel).text(intro);  // right to left, the text keeps to the right
         y += ui::drawTextWrapped(c.cr, px + 16, y, pw - 32, i18n::tr("licenses.intro"), intro) + 12;
 
         for (const Library& lib : kLibraries) {
@@ -95,18 +98,21 @@ class Licenses : public ui::Screen {
   private:
     static void row(ui::Ctx& c, const Library& lib, double px, double pw, double y,
                     const ui::Rect& panel) {
+        // Right to left, the row's name, badge and link start at the panel's right edge.
+        const ui::Mirror m(panel);
         ui::TextStyle name = textStyle(15, true, theme::kText);
         name.maxWidth = pw - 32;
-        ui::drawText(c.cr, px + 16, y, lib.name, name);
+        ui::drawText(c.cr, m.x(px + 16), y, lib.name, m.text(name));
 
         const ui::TextStyle badge = textStyle(12, true, theme::kAccent);
         double tw = 0, th = 0;
         ui::measureText(c.cr, lib.license, badge, &tw, &th);
-        ui::fillRoundedRect(c.cr, {px + 16, y + 19, tw + 12, th + 2}, 4, theme::kBgElevated, 1);
-        ui::drawText(c.cr, px + 22, y + 20, lib.license, badge);
+        ui::fillRoundedRect(c.cr, m.rect({px + 16, y + 19, tw + 12, th + 2}), 4, theme::kBgElevated,
+                            1);
+        ui::drawText(c.cr, m.x(px + 22), y + 20, lib.license, m.text(badge));
 
-        drawLink(c, px + 16, y + 40, lib.homepage, textStyle(12, false, theme::kAccent),
-                 lib.homepage, panel);
+        drawLink(c, m.x(px + 16), y + 40, lib.homepage,
+                 m.text(textStyle(12, false, theme::kAccent)), lib.homepage, panel);
         ui::drawLine(c.cr, px + 16, y + 62, px + pw - 16, y + 62, 1, theme::kBorder, 1);
     }
 

@@ -17,6 +17,7 @@
 #include "theme/theme.h"
 #include "ui/draw.h"
 #include "ui/marble.h"
+#include "ui/mirror.h"
 #include "ui/tube.h"
 #include "ui/widgets.h"
 
@@ -350,12 +351,15 @@ class Playing : public ui::Screen {
         const double hh = layout_.headerH, fh = layout_.footerH;
         const double bh = std::min(hh - 16, 36.0);
         const double by = (hh - bh) / 2;
-        if (ui::pillButton(c, {16, by, 104, bh}, i18n::tr("playing.back"), ui::PillIcon::Back)) {
+        // Right to left, back stands at the right and undo at the left.
+        const ui::Mirror m(0, c.w);
+        if (ui::pillButton(c, m.rect({16, by, 104, bh}), i18n::tr("playing.back"),
+                           ui::PillIcon::Back)) {
             audio::play(audio::Sfx::Click);
             goToMenu();
             return;
         }
-        if (ui::pillButton(c, {c.w - 16 - 104, by, 104, bh}, i18n::tr("playing.undo"),
+        if (ui::pillButton(c, m.rect({c.w - 16 - 104, by, 104, bh}), i18n::tr("playing.undo"),
                            ui::PillIcon::Undo, game_.historySize() == 0 || game_.solved()))
             undo();
         const double cw = std::min(c.w - 272, 240.0);

@@ -15,6 +15,7 @@
 #include "screens/screens.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
+#include "ui/mirror.h"
 #include "ui/widgets.h"
 
 namespace screens {
@@ -43,7 +44,7 @@ ui::TextStyle style(double size, bool bold, uint32_t color, double maxWidth) {
 
 SettingsLayout settingsLayout(double w, double h) {
     SettingsLayout L;
-    L.back = ui::Rect{16, 12, 104, 34};
+    L.back = ui::Mirror(0, w).rect({16, 12, 104, 34});  // right to left: at the top right
     const double hw = std::min(w - 264, 260.0);
     L.headline = ui::Rect{(w - hw) / 2, 10, hw, 38};
     const double pw = std::min(w - 40, 520.0);
@@ -181,39 +182,49 @@ class Settings : public ui::Screen {
         return false;
     }
 
+    // Right to left, every row starts at the panel's right edge and its number or switch sits
+    // at the left one.
+    static ui::Mirror rowMirror(const SettingsLayout& L) { return ui::Mirror(L.x0, L.x0 + L.cw); }
+
     void section(ui::Ctx& c, const SettingsLayout& L, double y, const std::string& text) {
-        ui::drawText(c.cr, L.x0, y, text, style(12, true, theme::kTextMuted, L.cw));
+        const ui::Mirror m = rowMirror(L);
+        ui::drawText(c.cr, m.x(L.x0), y, text, m.text(style(12, true, theme::kTextMuted, L.cw)));
     }
 
     // Label, percentage and slider of one volume; returns the slider's value.
     double volumeRow(ui::Ctx& c, const SettingsLayout& L, double y, const std::string& label,
                      double value) {
-        ui::drawText(c.cr, L.x0, y, label, style(15, false, theme::kText, L.cw - 60));
+        const ui::Mirror m = rowMirror(L);
+        ui::drawText(c.cr, m.x(L.x0), y, label, m.text(style(15, false, theme::kText, L.cw - 60)));
         ui::TextStyle vs = style(14, false, theme::kTextMuted, 0);
         vs.align = ui::Align::Right;
-        ui::drawText(c.cr, L.x0 + L.cw, y, volumePercent(value), vs);
+        ui::drawText(c.cr, m.x(L.x0 + L.cw), y, volumePercent(value), m.text(vs));
         return ui::slider(c, ui::Rect{L.x0, y + 24, L.cw, 30}, value);
     }
 
     // Separator, label and switch; returns true when the row was clicked.
     bool toggleRow(ui::Ctx& c, const SettingsLayout& L, const std::string& label, bool on) {
         cairo_t* cr = c.cr;
+        const ui::Mirror m = rowMirror(L);
         const ui::Rect& row = L.fullscreenRow;
         ui::drawLine(cr, L.x0, row.y - 0.5, L.x0 + L.cw, row.y - 0.5, 1, theme::kBorder, 1);
-        ui::drawText(cr, L.x0, row.y + 11, label, style(16, false, theme::kText, L.cw - 80));
+        ui::drawText(cr, m.x(L.x0), row.y + 11, label,
+                     m.text(style(16, false, theme::kText, L.cw - 80)));
         const ui::Rect& sw = L.fullscreenSwitch;
-        ui::fillRoundedRect(cr, sw, 14, on ? theme::kAccent : theme::kTextMuted, 1);
+        ui::fillRoundedRect(cr, m.rect(sw), 14, on ? theme::kAccent : theme::kTextMuted, 1);
         const double knobX = on ? sw.right() - 14 : sw.x + 14;
-        ui::fillCircle(cr, knobX, sw.cy(), 11, kWhite, 1);
+        ui::fillCircle(cr, m.x(knobX), sw.cy(), 11, kWhite, 1);
         return c.takeClick(row);
     }
 
     void languageBox(ui::Ctx& c, const ui::Rect& box, const std::string& label) {
         cairo_t* cr = c.cr;
+        const ui::Mirror m(box);
         ui::fillRoundedRect(cr, box, 12, theme::kTubeBg, 0.6);
         ui::strokeRoundedRect(cr, box.inset(0.5), 12, 1, theme::kBorder, 1);
-        ui::drawText(cr, box.x + 14, box.y + 12, label, style(16, true, theme::kText, box.w - 50));
-        ui::drawCaret(cr, box.right() - 20, box.y + 23, 14, theme::kTextMuted, 1);
+        ui::drawText(cr, m.x(box.x + 14), box.y + 12, label,
+                     m.text(style(16, true, theme::kText, box.w - 50)));
+        ui::drawCaret(cr, m.x(box.right() - 20), box.y + 23, 14, theme::kTextMuted, 1);
     }
 
     // The stored code when it names a built-in language, otherwise "" (the system language).

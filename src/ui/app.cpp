@@ -3,8 +3,6 @@
 
 #include <algorithm>
 
-#include "screens/screens.h"
-
 namespace ui {
 
 bool Input::hasKey(int k) const {
@@ -84,37 +82,12 @@ Shared& shared() {
     return s;
 }
 
-std::unique_ptr<Screen> buildScreen(const GameState& top) {
-    switch (top.kind) {
-        case ScreenKind::Splash:
-            return screens::makeSplash();
-        case ScreenKind::Menu:
-            return screens::makeMenu();
-        case ScreenKind::LevelSelect:
-            return screens::makeLevelSelect();
-        case ScreenKind::Playing:
-            return screens::makePlaying(top);
-        case ScreenKind::Solved:
-            return screens::makeSolved(top);
-        case ScreenKind::Ending:
-            return screens::makeEnding(top);
-        case ScreenKind::Gallery:
-            return screens::makeGallery();
-        case ScreenKind::Settings:
-            return screens::makeSettings();
-        case ScreenKind::About:
-            return screens::makeAbout();
-        case ScreenKind::Licenses:
-            return screens::makeLicenses();
-        case ScreenKind::Attract:
-            return screens::makeAttract(top);
-    }
-    return screens::makeSplash();
-}
-
 }  // namespace
 
-Game::Game() : stack_{GameState{}} {}
+// The settings record is made first, so that it outlives the stack and its screen.
+Game::Game() : stack_{GameState{}} {
+    shared();
+}
 
 Game* Game::instance() {
     static Game game;
@@ -134,18 +107,21 @@ void Game::resetTo(const GameState& s) {
     shared().pending = {RequestKind::ResetTo, s};
 }
 
+const GameState& Game::top() const {
+    static const GameState kNone;
+    return stack_.empty() ? kNone : stack_.back();
+}
+
 void Game::ensureScreen() {
     if (screen_ && serial_ == builtSerial_) return;
-    std::unique_ptr<Screen> fresh = buildScreen(top());
+    if (!make_ || stack_.empty()) return;
+    std::unique_ptr<Screen> fresh = make_(top());
     screen_ = std::move(fresh);  // the old screen goes only once the new one exists
     builtSerial_ = serial_;
 }
 
-void Game::update(Ctx& ctx) {
-    ensureScreen();
-    screen_->update(ctx);
-    Request req = shared().pending;
-    if (req.kind == RequestKind::None) return;
+void Game::carryOut() {
+    const Request req = shared().pending;
     switch (req.kind) {
         case RequestKind::Push:
             stack_.push_back(req.state);
@@ -154,22 +130,38 @@ void Game::update(Ctx& ctx) {
             if (stack_.size() >= 2) stack_.pop_back();
             break;
         case RequestKind::Replace:
-            stack_.back() = req.state;
+            if (stack_.empty())
+                stack_.push_back(req.state);
+            else
+                stack_.back() = req.state;
             break;
         case RequestKind::ResetTo:
             stack_.clear();
             stack_.push_back(req.state);
             break;
         case RequestKind::None:
-            break;
+            return;
     }
     ++serial_;
     shared().pending.kind = RequestKind::None;
     screen_.reset();
 }
 
-void Game::closeScreen() {
+void Game::update(Ctx& ctx) {
+    // A request filed while no screen is on show (the start screen the entry point asks for)
+    // is carried out first: the first screen's own first-frame request must not replace it.
+    if (!screen_) carryOut();
+    ensureScreen();
+    if (!screen_) return;
+    screen_->update(ctx);
+    carryOut();
+}
+
+void Game::shutdown() {
     screen_.reset();
+    shared().pending.kind = RequestKind::None;
+    stack_.clear();
+    ++serial_;
 }
 
 store::Settings& Game::settings() {

@@ -109,6 +109,10 @@ class Screen {
     virtual void update(Ctx& ctx) = 0;
 };
 
+// Builds the screen of a navigation record. The entry point hands one over at start-up, so this
+// layer knows no screen.
+using ScreenFactory = std::unique_ptr<Screen> (*)(const GameState&);
+
 class Game {
   public:
     static Game* instance();
@@ -119,22 +123,28 @@ class Game {
     void replace(const GameState& s);
     void resetTo(const GameState& s);
 
+    void setScreenFactory(ScreenFactory make) { make_ = make; }
+
     void update(Ctx& ctx);
-    // Ends the screen on show now, while the modules it may use on leaving still run; the
-    // entry point calls it once the loop is over.
-    void closeScreen();
+    // Ends the screen on show and empties the stack now, while the modules a screen uses on
+    // leaving (the settings, the store, the sound) still run. The entry point calls it once the
+    // loop is over, so nothing of a screen is left to run at static destruction.
+    void shutdown();
     store::Settings& settings();
     void persistSettings();
 
-    const GameState& top() const { return stack_.back(); }
+    // The top record; after shutdown, when the stack is empty, a default record.
+    const GameState& top() const;
     int depth() const { return static_cast<int>(stack_.size()); }
 
   private:
     Game();
+    void carryOut();
     void ensureScreen();
 
     std::vector<GameState> stack_;
     std::unique_ptr<Screen> screen_;
+    ScreenFactory make_ = nullptr;
     int builtSerial_ = -1;
     int serial_ = 0;
 };

@@ -279,6 +279,10 @@ PangoLayout* wrappedLayout(cairo_t* cr, double width, const std::string& text,
     PangoAlignment a = PANGO_ALIGN_LEFT;
     if (st.align == Align::Center) a = PANGO_ALIGN_CENTER;
     if (st.align == Align::Right) a = PANGO_ALIGN_RIGHT;
+    // Pango swaps left and right for a paragraph that begins right to left; Align names the
+    // side on screen, so ask for the other one then.
+    if (a != PANGO_ALIGN_CENTER && pango_layout_get_direction(layout, 0) == PANGO_DIRECTION_RTL)
+        a = a == PANGO_ALIGN_LEFT ? PANGO_ALIGN_RIGHT : PANGO_ALIGN_LEFT;
     pango_layout_set_alignment(layout, a);
     return layout;
 }

@@ -45,6 +45,26 @@ SDL_BlendMode composePremultiplied() {
                                       SDL_BLENDFACTOR_ONE_MINUS_SRC_ALPHA, SDL_BLENDOPERATION_ADD);
 }
 
+constexpr const char* kNoPremultiplied =
+    "[gpu] kein vormultipliziertes Mischen — nehme das normale\n";
+
+// Gives a new texture the module's blend mode. A renderer that refuses the premultiplied mode
+// here (its probe may not have been made) gets ordinary blending from now on, as if the probe
+// had been refused; textures made before keep the mode they were given.
+void setBlendMode(SDL_Texture* tex) {
+    State& s = state();
+    if (SDL_SetTextureBlendMode(tex, s.premultiplied) == 0) return;
+    if (s.premultiplied != SDL_BLENDMODE_BLEND) std::fputs(kNoPremultiplied, stderr);
+    s.premultiplied = SDL_BLENDMODE_BLEND;
+    SDL_SetTextureBlendMode(tex, SDL_BLENDMODE_BLEND);
+}
+
+// Whether the texture blends straight alpha and so needs its premultiplied pixels converted.
+bool blendsStraight(SDL_Texture* tex) {
+    SDL_BlendMode mode = SDL_BLENDMODE_NONE;
+    return SDL_GetTextureBlendMode(tex, &mode) == 0 && mode == SDL_BLENDMODE_BLEND;
+}
+
 void destroyTexture(SDL_Texture* tex) {
     if (!tex) return;
     SDL_DestroyTexture(tex);
@@ -191,7 +211,7 @@ void drawTarget(SDL_Texture* tex, int w, int h, void (*draw)(void*), void* arg) 
     SDL_SetRenderDrawColor(s.ren, 0, 0, 0, 0);
     SDL_RenderClear(s.ren);
     if (draw) draw(arg);
-    if (gpuStraightAlpha()) straightenTarget(tex, w, h);
+    if (blendsStraight(tex)) straightenTarget(tex, w, h);
     SDL_SetRenderTarget(s.ren, previous);
 }
 
@@ -209,7 +229,7 @@ void gpuInit(SDL_Renderer* ren) {
         SDL_CreateTexture(ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, 1, 1);
     if (!probe) return;
     if (SDL_SetTextureBlendMode(probe, s.premultiplied) != 0) {
-        std::fprintf(stderr, "[gpu] kein vormultipliziertes Mischen — nehme das normale\n");
+        std::fputs(kNoPremultiplied, stderr);
         s.premultiplied = SDL_BLENDMODE_BLEND;
     }
     SDL_DestroyTexture(probe);
@@ -280,15 +300,15 @@ SDL_Texture* gpuTexture(const std::string& key, int wPx, int hPx, void (*paint)(
         return nullptr;
     }
     ++s.liveTextures;
+    setBlendMode(tex);
     unsigned char* data = cairo_image_surface_get_data(surface);
     int stride = cairo_image_surface_get_stride(surface);
-    if (gpuStraightAlpha()) {
+    if (blendsStraight(tex)) {
         for (int y = 0; y < hPx; ++y)
             unpremultiplyRow(reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride),
                              wPx);
     }
     SDL_UpdateTexture(tex, nullptr, data, stride);
-    SDL_SetTextureBlendMode(tex, s.premultiplied);
     cairo_surface_destroy(surface);
     s.cache[key] = Entry{tex, wPx, hPx, 0};
     return tex;
@@ -307,7 +327,7 @@ SDL_Texture* gpuRenderTarget(const std::string& key, int wPx, int hPx, void (*dr
         SDL_CreateTexture(s.ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, wPx, hPx);
     if (!tex) return nullptr;
     ++s.liveTextures;
-    SDL_SetTextureBlendMode(tex, s.premultiplied);
+    setBlendMode(tex);
     drawTarget(tex, wPx, hPx, draw, arg);
     s.cache[key] = Entry{tex, wPx, hPx, s.frame};
     return tex;
@@ -389,7 +409,7 @@ SDL_Texture* gpuCreateFrameTexture(int wPx, int hPx) {
     if (!s.ren || wPx <= 0 || hPx <= 0) return nullptr;
     SDL_Texture* tex =
         SDL_CreateTexture(s.ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, wPx, hPx);
-    if (tex) SDL_SetTextureBlendMode(tex, s.premultiplied);
+    if (tex) setBlendMode(tex);
     return tex;
 }
 

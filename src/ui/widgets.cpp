@@ -10,6 +10,7 @@
 
 #include "theme/theme.h"
 #include "ui/draw.h"
+#include "ui/mirror.h"
 
 namespace ui {
 
@@ -62,13 +63,15 @@ void drawCircularArrow(cairo_t* cr, double cx, double cy, double s, double fromD
                  cx - mirror * 0.02 * s, cy + 0.02 * s, theme::kAccent, alpha);
 }
 
-void drawPillIcon(cairo_t* cr, PillIcon icon, double cx, double cy, double s, double alpha) {
+// forward = -1 mirrors the back chevron for right-to-left reading, where back lies to the right.
+void drawPillIcon(cairo_t* cr, PillIcon icon, double cx, double cy, double s, double alpha,
+                  double forward) {
     switch (icon) {
         case PillIcon::Back:
             cairo_new_path(cr);
-            cairo_move_to(cr, cx + 0.22 * s, cy - 0.42 * s);
-            cairo_line_to(cr, cx - 0.24 * s, cy);
-            cairo_line_to(cr, cx + 0.22 * s, cy + 0.42 * s);
+            cairo_move_to(cr, cx + forward * 0.22 * s, cy - 0.42 * s);
+            cairo_line_to(cr, cx - forward * 0.24 * s, cy);
+            cairo_line_to(cr, cx + forward * 0.22 * s, cy + 0.42 * s);
             strokePath(cr, std::max(1.6, 0.16 * s), theme::kAccent, alpha);
             break;
         case PillIcon::Undo:
@@ -166,8 +169,10 @@ bool pillButton(Ctx& ctx, const Rect& rect, const std::string& label, PillIcon i
         measureText(cr, label, st, &tw, nullptr);
         const double gap = 0.45 * s;
         const double left = r.x + r.w / 2 - (s + gap + tw) / 2;
-        drawPillIcon(cr, icon, left + s / 2, cy, s, contentAlpha);
-        drawTextCentered(cr, left + s + gap + tw / 2, cy, label, st);
+        // The icon leads in reading order: right of the label in right-to-left languages.
+        const Mirror m(r);
+        drawPillIcon(cr, icon, m.x(left + s / 2), cy, s, contentAlpha, m.sign());
+        drawTextCentered(cr, m.x(left + s + gap + tw / 2), cy, label, st);
     }
     return !disabled && ctx.takeClick(rect);
 }
@@ -253,8 +258,9 @@ bool dropdownRow(Ctx& ctx, const Rect& r, const std::string& label, bool active,
     st.align = Align::Left;
     st.bold = active;
     st.language = language;
-    drawText(cr, r.x + 18, r.y + r.h / 2 - 11, label, st);
-    if (active) drawCheck(cr, r.x + r.w - 24, r.y + r.h / 2, 14, kOnAccent, 1);
+    const Mirror m(r);
+    drawText(cr, m.x(r.x + 18), r.y + r.h / 2 - 11, label, m.text(st));
+    if (active) drawCheck(cr, m.x(r.x + r.w - 24), r.y + r.h / 2, 14, kOnAccent, 1);
     return ctx.takeClick(r);
 }
 
@@ -280,8 +286,10 @@ double slider(Ctx& ctx, const Rect& r, double value) {
     const double trackX = r.x + 11, trackY = r.y + r.h / 2 - 3, trackW = r.w - 22;
     fillRoundedRect(cr, Rect{trackX, trackY, trackW, 6}, 3, theme::kBorder, 1);
     double v = std::clamp(value, 0.0, 1.0);
+    // Right to left, the value grows towards the left end.
+    const Mirror m(trackX, trackX + trackW);
     auto follow = [&] {
-        if (trackW > 1) v = std::clamp((ctx.in.mouseX - trackX) / trackW, 0.0, 1.0);
+        if (trackW > 1) v = std::clamp((m.x(ctx.in.mouseX) - trackX) / trackW, 0.0, 1.0);
     };
 
     SliderDrag& drag = sliderDrag();
@@ -301,8 +309,8 @@ double slider(Ctx& ctx, const Rect& r, double value) {
     if (started) follow();
 
     if (trackW * v > 0)
-        fillRoundedRect(cr, Rect{trackX, trackY, trackW * v, 6}, 3, theme::kAccent, 1);
-    const double x = trackX + v * trackW, cy = r.y + r.h / 2;
+        fillRoundedRect(cr, m.rect(Rect{trackX, trackY, trackW * v, 6}), 3, theme::kAccent, 1);
+    const double x = m.x(trackX + v * trackW), cy = r.y + r.h / 2;
     fillCircle(cr, x, cy + 2, 11, theme::kShadow, 0.25);
     fillCircle(cr, x, cy, 11, kWhite, 1);
     strokeCircle(cr, x, cy, 10, 2, theme::kAccent, 1);
@@ -375,9 +383,11 @@ void starRow(Ctx& ctx, double cx, double cy, int stars, double scale, double tim
 void starsInline(cairo_t* cr, double cx, double cy, int stars, double size) {
     const double gap = 0.55 * size, step = 2 * size + gap;
     const double x0 = cx - size - gap;
+    // Right to left, the lit stars fill the row from its right end.
+    const Mirror m(x0, x0 + 2 * step);
     for (int i = 0; i < 3; ++i) {
         const bool lit = i < stars;
-        drawStar(cr, x0 + i * step, cy, size, lit, lit ? theme::kStarGold : theme::kStarDim,
+        drawStar(cr, m.x(x0 + i * step), cy, size, lit, lit ? theme::kStarGold : theme::kStarDim,
                  lit ? 1 : 0.4);
     }
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the tour tool and writes a PNG of every screen at 1280x720 and 800x480 in English, and
-# of the menu, level select and solved screen also in German, Japanese and Arabic.
+# of the menu, level select and solved screen also in German, Japanese and Arabic; the settings,
+# licenses and gallery also in Arabic and Hebrew.
 # Usage: tools/tour/make_tour.sh [build-dir] [output-dir] [--only PREFIX] [--software]
 # The pictures go to <build-dir>/tour unless an output directory is given.
 set -euo pipefail

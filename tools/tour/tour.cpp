@@ -307,6 +307,9 @@ int main(int argc, char** argv) {
     const Size sizes[] = {{1280, 720}, {800, 480}};
     const char* const extraLangs[] = {"de", "ja", "ar"};
     const char* const multilingual[] = {"menu", "level-select", "solved-3star"};
+    // The screens with rows and lists that read from the right in Arabic and Hebrew.
+    const char* const rtlLangs[] = {"ar", "he"};
+    const char* const mirrored[] = {"settings", "settings-language", "licenses", "gallery"};
 
     int written = 0, failed = 0;
     for (const Shot& shot : allShots()) {
@@ -314,6 +317,8 @@ int main(int argc, char** argv) {
         for (const char* m : multilingual)
             if (shot.name == m)
                 langs.insert(langs.end(), std::begin(extraLangs), std::end(extraLangs));
+        for (const char* m : mirrored)
+            if (shot.name == m) langs.insert(langs.end(), std::begin(rtlLangs), std::end(rtlLangs));
         for (const std::string& lang : langs) {
             for (const Size& sz : sizes) {
                 const std::string name = shot.name + "-" + lang + "-" + std::to_string(sz.w) + "x" +

@@ -24,6 +24,7 @@
 #include "screens/licenses.h"
 #include "screens/links.h"
 #include "test_support.h"
+#include "theme/theme.h"
 #include "ui/draw.h"
 
 using ui::ScreenKind;
@@ -342,6 +343,25 @@ TEST_F(LicensesScreen, LinksClippedOutOfThePanelDoNotAnswer) {
     });
     EXPECT_FALSE(hit);
     EXPECT_EQ(opened(1), std::vector<std::string>{"https://vantrel.example/licences"});
+}
+
+// Rows scrolled to the panel's bottom are cut at its face: the raised edge below keeps its own
+// colour at every scroll offset.
+TEST_F(LicensesScreen, RowsNeverDrawOverThePanelsBottomEdge) {
+    ScreenDriver loop(800, 480);
+    ASSERT_TRUE(loop.ok());
+    loop.open(ScreenKind::Licenses);
+    const double pw = 560, px = (800 - pw) / 2, bottom = 480 - 16;
+    int stray = 0;
+    for (int step = 0; step < 30; ++step) {
+        const harness::Image img = loop.snapshot();
+        for (int y = int(bottom) - 3; y < int(bottom); ++y)
+            for (int x = int(px + 24); x < int(px + pw - 24); ++x)
+                if (!near(img.at(x, y), theme::kPillBorderBottom, 10)) ++stray;
+        loop.wheel(px + pw / 2, 240, -0.5);
+        loop.frame();
+    }
+    EXPECT_EQ(stray, 0);
 }
 
 // Writes the pictures worth looking at when VANTREL_SHOTS names a directory.

@@ -353,3 +353,32 @@ TEST(Background, TheTextureFreeVariantPaintsTheSamePicture) {
     }
     EXPECT_GT(compared, 1000);
 }
+
+// The sun's glitter on the sea fades out sideways: across either side of its band the sea
+// changes by no visible step, in every world.
+TEST(Background, TheSunsGlitterEndsWithoutAHardEdge) {
+    const int W = 1280, H = 720;
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, W, H);
+    cairo_t* cr = cairo_create(s);
+    for (int tier = 0; tier < 20; tier += 4) {
+        ui::drawBackgroundCairo(cr, W, H, 99, tier, 0.36);
+        cairo_surface_flush(s);
+        const ui::Scene& sc = ui::buildScene(99, tier, W, H);
+        const auto* px = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(s));
+        const int stride = cairo_image_surface_get_stride(s) / 4;
+        const double left = sc.sunCx - 1.1 * sc.sunR, right = sc.sunCx + 1.1 * sc.sunR;
+        // The smallest step over all rows of the upper sea, where the glitter is strongest;
+        // a glint or a wave line crossing a row can only make that row's step larger.
+        int step = 1 << 30;
+        for (int y = int(0.3 * H) + 2; y < int(0.34 * H); ++y) {
+            const uint32_t* row = px + y * stride;
+            for (auto [in, out] : {std::pair{int(std::ceil(left)) + 1, int(left) - 2},
+                                   std::pair{int(right) - 1, int(std::ceil(right)) + 2}})
+                step = std::min(
+                    step, std::abs(harness::brightness(row[in]) - harness::brightness(row[out])));
+        }
+        EXPECT_LE(step, 4) << "tier " << tier;
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(s);
+}

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -317,4 +318,32 @@ TEST_F(EndingScreen, Screenshots) {
                                          ".png");
         }
     }
+}
+
+// The sparkle circling on the Buddha's marble passes under its number: where it crosses the
+// second digit of a two-digit number, the digit's dark strokes still show.
+TEST_F(EndingScreen, TheSparkleNeverHidesTheMarblesNumber) {
+    double t = 20;
+    while (!(screens::buddhaDigit(t) >= 12 && screens::buddhaDigitAlpha(t) >= 1 &&
+             std::cos(2.4 * t) > 0.995))
+        t += 0.001;
+    open(1280, 720, 1);
+    t_ = t - 0.05;
+    frame();
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8);
+    cairo_t* cr = cairo_create(s);
+    const screens::EndingLayout L =
+        screens::endingLayout(1280, 720, screens::endingMessageHeight(cr, 1280, true));
+    cairo_destroy(cr);
+    cairo_surface_destroy(s);
+    const double r = 0.052 * L.sceneW;
+    const double sx = L.left + L.sceneW / 2 + 0.42 * r, sy = L.top + 0.74 * L.sceneH;
+    const harness::Image img = canvas_->snapshot();
+    int dark = 0;
+    for (int y = int(sy - 0.2 * r); y <= int(sy + 0.2 * r); ++y)
+        for (int x = int(sx - 0.2 * r); x <= int(sx + 0.2 * r); ++x)
+            if (std::hypot(x - sx, y - sy) <= 0.2 * r &&
+                harness::brightness(img.at(x, y)) < 3 * 110)
+                ++dark;
+    EXPECT_GT(dark, 4) << "at t " << t;
 }

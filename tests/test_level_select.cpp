@@ -295,3 +295,23 @@ TEST_F(LevelSelectScreen, Screenshots) {
     d_.click(chipAt(1280, 10));
     d_.snapshot().writePng(std::string(dir) + "/levels_en_1280_last.png");
 }
+
+// A narrow window scrolls the bar so that the chip of the page the screen opens on shows whole,
+// and the offset never runs past either end of the bar.
+TEST_F(LevelSelectScreen, ANarrowWindowScrollsTheOpeningPagesChipIntoView) {
+    for (int page = 0; page < 11; ++page) {
+        const double scroll = screens::chipBarScrollShowing(640, 105, page, 0);
+        const double x = 16 - scroll + 92 * page;
+        EXPECT_GE(x, 16) << "page " << page;
+        EXPECT_LE(x + 84, 640 - 16) << "page " << page;
+        EXPECT_GE(scroll, 0);
+        EXPECT_LE(scroll, 11 * 84 + 10 * 8 - (640 - 32));
+    }
+    EXPECT_EQ(screens::chipBarScrollShowing(1280, 105, 10, 50), 0) << "a bar that fits";
+
+    // Level 100 current: the screen opens on page 10, whose coral chip lies beyond 640 unscrolled.
+    store::setUnlockedLevel(100);
+    open(640, 480);
+    const int coral = countNear(d_.snapshot(), {16, 58, 640 - 32, 34}, kCoral, 8);
+    EXPECT_GT(coral, 84 * 34 / 2);
+}

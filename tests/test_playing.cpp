@@ -13,6 +13,7 @@
 #include "i18n/i18n.h"
 #include "screens/playing.h"
 #include "test_support.h"
+#include "ui/tube.h"
 
 using harness::Canvas;
 using harness::Options;
@@ -400,4 +401,69 @@ TEST_F(PlayingScreen, ADemoBoardPlaysItsSolutionAloneAndSettles) {
     EXPECT_FALSE(fileExists(dataDir() + "/save.json"));
     EXPECT_TRUE(store::listSolves().empty());
     EXPECT_FALSE(screens::attractBoardDone(screens::makeAttractBoard(1, 5)));
+}
+
+// The ground shadow under each tube of the upper row ends before the openings of the lower row
+// begin, on demo boards and under the chrome alike.
+TEST(PlayingLayout, TheUpperRowsShadowsEndAboveTheLowerRow) {
+    BoardLayout b;
+    int twoRowBoards = 0;
+    for (int level = 0; level < mar::totalLevels(); ++level) {
+        const mar::GameState s = mar::loadLevel(level);
+        for (auto [w, h] : {std::pair{1280, 720}, std::pair{800, 480}, std::pair{640, 480},
+                            std::pair{720, 1280}}) {
+            for (bool demo : {false, true}) {
+                layoutBoard(b, w, h, s.tubeCount(), s.capacity, demo);
+                if (b.rows < 2) continue;
+                ++twoRowBoards;
+                const ui::Rect upper = b.tubes[0].r, lower = b.tubes[b.perRow].r;
+                const ui::TubeReach reach = ui::tubeReach(upper.w);
+                EXPECT_LE(upper.bottom() + reach.below, lower.y - reach.above)
+                    << "level " << level + 1 << " at " << w << "x" << h << (demo ? " demo" : "");
+                EXPECT_LE(lower.bottom(), h - b.footerH) << "level " << level + 1;
+            }
+        }
+    }
+    EXPECT_GT(twoRowBoards, 100);
+}
+
+// A window resized while a marble is in the air: from the next frame on the marble has the new
+// layout's size and lands in the new layout's slot.
+TEST_F(PlayingScreen, AResizeInMidFlightMovesTheMarbleOntoTheNewLayout) {
+    Canvas canvas(Options{1280, 720});
+    ASSERT_TRUE(canvas.ok());
+    auto board = screens::makeAttractBoard(0, 5);
+    double t = 100, x = 0, y = 0, r = 0;
+    auto frame = [&](int w, int h) {
+        t += kDt;
+        canvas.frame(t, [&](ui::Ctx& c) {
+            c.w = w;  // a smaller window drawn into the corner of the same canvas
+            c.h = h;
+            board->update(c);
+        });
+        return screens::flightMarble(board, &x, &y, &r);
+    };
+    // The demo's first move starts 0.65 s in; its flight lasts 0.55 s.
+    bool flying = false;
+    for (int i = 0; i < 40 && !flying; ++i)
+        flying = frame(1280, 720);
+    ASSERT_TRUE(flying);
+    frame(1280, 720);
+
+    const mar::Move m = mar::levelSolution(0).front();
+    const mar::GameState s = mar::loadLevel(0);
+    BoardLayout small;
+    layoutBoard(small, 800, 480, s.tubeCount(), s.capacity, true);
+    const screens::TubeLayout& to = small.tubes[m.to];
+    const double landX = to.r.cx();
+    const double landY = screens::slotCy(to, static_cast<int>(s.tubes[m.to].size()));
+    double lastX = 0, lastY = 0;
+    while (frame(800, 480)) {
+        EXPECT_DOUBLE_EQ(r, small.tubes[m.from].marbleD / 2);
+        lastX = x;
+        lastY = y;
+    }
+    // The last frame in the air is a few hundredths of the arc before the landing.
+    EXPECT_NEAR(lastX, landX, 0.1 * to.r.w);
+    EXPECT_NEAR(lastY, landY, 2 * to.marbleD);
 }

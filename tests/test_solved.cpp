@@ -157,3 +157,21 @@ TEST_F(SolvedScreen, Screenshots) {
         }
     }
 }
+
+// The star row ends above the headline's letters even at the top of the stars' pulse, in the
+// normal and the compact sizes.
+TEST(SolvedLayout, TheStarsNeverTouchTheHeadline) {
+    for (double h : {400.0, 480.0, 619.0, 620.0, 720.0, 1400.0}) {
+        for (int stars : {1, 3}) {
+            const screens::SolvedHeading s = screens::solvedHeading(h, stars);
+            // A star's lowest points lie 0.81 of its radius below its centre, its soft edge
+            // 0.17 further; the big one pulses to 1.08 times its radius of 32.
+            const double big = 32 * s.starScale;
+            const double starsEnd = s.starCy + 1.08 * (0.81 + 0.17) * big;
+            // The headline breathes to 1.08 times its size; its tallest letters reach 0.4 of
+            // that above its centre.
+            const double lettersTop = s.headlineY - 0.4 * 1.08 * s.headlineSize;
+            EXPECT_LE(starsEnd + 2, lettersTop) << "h " << h << ", " << stars << " stars";
+        }
+    }
+}

@@ -82,7 +82,8 @@ class Attract : public ui::Screen {
     void drawBadges(ui::Ctx& c) {
         const double p = 0.3 + 0.35 * (std::sin(kPi * c.t) + 1);
         const Badge badge = makeBadge(c.cr, i18n::tr("attract.badge"), 0xFFFFFF, p, 0.35 * p);
-        const Badge hint = makeBadge(c.cr, i18n::tr("attract.hint"), 0x4A3826, p, 0.4 * p);
+        // Dark letters: a faint pill keeps the sand behind them light enough to read them.
+        const Badge hint = makeBadge(c.cr, i18n::tr("attract.hint"), 0x4A3826, p, 0.15 * p);
         if (c.landscape()) {
             drawBadge(c.cr, badge, 40 + badge.w / 2, c.h / 2);
             drawBadge(c.cr, hint, c.w - 40 - hint.w / 2, c.h / 2);

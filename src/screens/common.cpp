@@ -112,6 +112,17 @@ int pageChipBar(ui::Ctx& c, int totalLevels, int activePage, int markedPage, dou
     return clicked;
 }
 
+double chipBarScrollShowing(double w, int totalLevels, int page, double scroll) {
+    const int pages = pageCountFor(totalLevels);
+    const double viewW = w - 32;
+    const double contentW = pages * kChipW + (pages - 1) * kChipGap;
+    if (contentW <= viewW) return 0;
+    // The least movement that shows the whole chip, as a list scrolls to its selected row.
+    const double left = std::clamp(page, 0, pages - 1) * (kChipW + kChipGap);
+    scroll = std::clamp(scroll, left + kChipW - viewW, left);
+    return std::clamp(scroll, 0.0, contentW - viewW);
+}
+
 ui::Rect CardGrid::card(int k, double scroll) const {
     // Right to left, each row of cards fills from the right.
     return ui::Mirror(viewport).rect({viewport.x + (k % cols) * (cardW + kCardGap),

@@ -37,6 +37,9 @@ std::string pageChipLabel(int page, int totalLevels);
 // by *scroll (the wheel over the bar moves it). markedPage gets a dot unless it is the active
 // one. Returns the page whose chip took this frame's click, or -1.
 int pageChipBar(ui::Ctx& c, int totalLevels, int activePage, int markedPage, double* scroll);
+// The bar's scroll offset, moved as little as needed to show the whole chip of page in a window
+// w wide (0 when the bar fits).
+double chipBarScrollShowing(double w, int totalLevels, int page, double scroll);
 
 // Cards of one page in rows of cols, 10 units apart, in the viewport below the chip bar.
 struct CardGrid {

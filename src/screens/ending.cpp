@@ -345,14 +345,15 @@ void drawBuddhaMarble(double cx, double cy, double r, double t) {
     const double hl = 0.62 * r, hx = cx - 0.3 * r, hy = cy - 0.32 * r;
     ui::gpuBlitTinted(discTexture(hl), hx - hl, hy - hl, 2 * hl, 2 * hl, hslRgb(hue, 0.7, 0.82),
                       0.55);
+    // The circling sparkle lies under the number, so it never hides the digit it passes.
+    const double sr = 0.26 * r, angle = 2.4 * t;
+    const double sx = cx + 0.42 * r * std::cos(angle), sy = cy + 0.42 * r * std::sin(angle);
+    ui::gpuBlit(discTexture(sr), sx - sr, sy - sr, 2 * sr, 2 * sr, 0.92);
     ui::gpuBlitTinted(digitTexture(buddhaDigit(t), 2 * r), cx - r, cy - r, 2 * r, 2 * r, 0x2A2A2A,
                       buddhaDigitAlpha(t));
     const double lw = std::max(0.13 * r, 1.5);
     ui::gpuBlitTinted(ringTexture(r, lw), cx - r - lw / 2, cy - r - lw / 2, 2 * r + lw, 2 * r + lw,
                       0xF1C452, 1);
-    const double sr = 0.26 * r, angle = 2.4 * t;
-    const double sx = cx + 0.42 * r * std::cos(angle), sy = cy + 0.42 * r * std::sin(angle);
-    ui::gpuBlit(discTexture(sr), sx - sr, sy - sr, 2 * sr, 2 * sr, 0.92);
 }
 
 void goToMenu() {

@@ -94,6 +94,11 @@ class Gallery : public ui::Screen {
             ui::drawTextWrapped(c.cr, (c.w - ww) / 2, 0.45 * c.h, ww, i18n::tr("gallery.empty"),
                                 st);
         } else {
+            // The page it opens on shows its chip, also after the window changed width.
+            if (c.w != barShownForW_) {
+                barScroll_ = chipBarScrollShowing(c.w, total_, page_, barScroll_);
+                barShownForW_ = c.w;
+            }
             const int chosen = pageChipBar(c, total_, page_, currentPage_, &barScroll_);
             if (chosen >= 0) {
                 audio::play(audio::Sfx::Click);
@@ -169,6 +174,7 @@ class Gallery : public ui::Screen {
     int page_ = 0;
     int currentPage_;
     double barScroll_ = 0;
+    double barShownForW_ = -1;  // the window width the chip bar was last scrolled for
     double scroll_ = 0;
 };
 

@@ -29,6 +29,8 @@ namespace {
 
 constexpr int kPerPage = 10;
 constexpr uint32_t kOnBadge = 0x1A1A1A;
+// The sand line's own hue, dark enough to read on a dimmed card.
+const uint32_t kLockedWorldName = theme::darken(theme::kBorder, 0.45);
 
 // The page last chosen with a chip; -1 until then. Lives as long as the process, not on disk.
 int& lastSelectedPage() {
@@ -80,6 +82,11 @@ class LevelSelect : public ui::Screen {
         ui::titleCard(c, ui::Rect{(c.w - hw) / 2, 10, hw, 38},
                       i18n::tr("levels.headline", {{"n", std::to_string(activeFlat_ + 1)}}), "");
 
+        // The page it opens on shows its chip, also after the window changed width.
+        if (c.w != barShownForW_) {
+            barScroll_ = chipBarScrollShowing(c.w, total_, page_, barScroll_);
+            barShownForW_ = c.w;
+        }
         const int chosen = pageChipBar(c, total_, page_, pageForLevel(activeFlat_), &barScroll_);
         if (chosen >= 0) {
             audio::play(audio::Sfx::Click);
@@ -139,8 +146,8 @@ class LevelSelect : public ui::Screen {
             cr, r.cx(), b + 4, i18n::tr("levels.tileLevel", {{"n", std::to_string(idx + 1)}}),
             ui::widgetTextStyle(14, true, locked ? theme::kTextMuted : theme::kText, 1, r.w - 12));
         ui::drawText(cr, r.cx(), b + 21, i18n::tr(card.worldKey),
-                     ui::widgetTextStyle(11, false, locked ? theme::kBorder : theme::kTextMuted, 1,
-                                         r.w - 12));
+                     ui::widgetTextStyle(11, false, locked ? kLockedWorldName : theme::kTextMuted,
+                                         1, r.w - 12));
         ui::starsInline(cr, r.cx(), b + 42, std::max(card.stars, 0), 6);
 
         // Right to left, the corner badges change corners.
@@ -165,6 +172,7 @@ class LevelSelect : public ui::Screen {
     int activeFlat_;
     int page_ = 0;
     double barScroll_ = 0;
+    double barShownForW_ = -1;  // the window width the chip bar was last scrolled for
     double gridScroll_ = 0;
     std::set<int> solved_;
     std::vector<LevelCard> cards_;

@@ -43,6 +43,11 @@ namespace {
 
 constexpr double kPanelTop = 62;
 constexpr double kRowH = 72;
+constexpr double kPanelBottomEdge = 4;  // the raised edge under a panel's face
+
+ui::Rect panelFace(const ui::Rect& panel) {
+    return {panel.x + 1, panel.y + 1, panel.w - 2, panel.h - kPanelBottomEdge - 2};
+}
 
 ui::TextStyle textStyle(double size, bool bold, uint32_t colour) {
     ui::TextStyle st;
@@ -72,7 +77,8 @@ class Licenses : public ui::Screen {
         const ui::Rect panel{px, kPanelTop, pw, ph};
         ui::panel(c.cr, panel, 0.94);
         cairo_save(c.cr);
-        ui::roundedRectPath(c.cr, panel, 18);
+        // Only the panel's face holds rows: its rim and raised bottom edge stay clear of them.
+        ui::roundedRectPath(c.cr, panelFace(panel), 17);
         cairo_clip(c.cr);
 
         double y = kPanelTop + 14 - scroll_;

@@ -45,17 +45,20 @@ void layoutBoard(BoardLayout& out, double w, double h, int n, int cap, bool attr
     const double rowH = H / out.rows;
     out.perRow = std::max(1, (n + out.rows - 1) / out.rows);
     const int k = out.perRow;
-    const double rowGap = out.rows == 2 ? 12 : 0;
     const double s = std::min({W / k * 0.78, rowH / (cap + 1) * 0.92, 0.15 * std::min(w, h)});
     const double marbleD = std::floor(0.78 * s);
     const double tubeW = std::floor(s);
     const double tubeH = std::floor(cap * marbleD + (cap - 1) * 3 + 0.4 * marbleD + 16);
+    // The upper row's ground shadows end before the lower row's openings begin.
+    const ui::TubeReach reach = ui::tubeReach(tubeW);
+    const double rowGap =
+        out.rows == 2 ? std::max(12.0, std::ceil(reach.below + reach.above + 2)) : 0;
     const double x0 = 12 + (W - (k * tubeW + (k - 1) * 8)) / 2;
     const double y0 = top + (H - out.rows * tubeH - rowGap) / 2;
     out.tubes.resize(n);
     for (int i = 0; i < n; ++i) {
         const int row = i / k, col = i % k;
-        out.tubes[i].r = {x0 + col * (tubeW + 8), y0 + row * (tubeH + 12), tubeW, tubeH};
+        out.tubes[i].r = {x0 + col * (tubeW + 8), y0 + row * (tubeH + rowGap), tubeW, tubeH};
         out.tubes[i].marbleD = marbleD;
     }
 }
@@ -91,6 +94,30 @@ struct Flight {
     double startRotation = 0, deltaAngle = 0, endRotation = 0;
     double dipMagnitude = 0;
     bool triggerFlash = false;
+    // Where it flies from and to, so a new layout can aim it anew.
+    int sourceIdx = -1, sourceSlot = 0, targetSlot = 0;
+
+    // The arc between the two slots of the layout: the source slot lifted, the target slot.
+    void aim(const BoardLayout& b) {
+        const TubeLayout& F = b.tubes[sourceIdx];
+        const TubeLayout& D = b.tubes[targetIdx];
+        radius = F.marbleD / 2;
+        fromX = F.r.cx();
+        fromY = slotCy(F, sourceSlot) - kLift;
+        toX = D.r.cx();
+        toY = slotCy(D, targetSlot);
+        const double clearance = std::clamp(70 + 0.3 * std::fabs(toX - fromX), 80.0, 180.0);
+        apexY = std::min(F.r.y, D.r.y) - radius - clearance;
+    }
+    // The marble's centre at the flight's present time.
+    void centre(double* x, double* y) const {
+        const double p = std::clamp(t / kFlightTime, 0.0, 1.0);
+        const double e = easeInOutFlight(p);
+        const double u = 1 - e;
+        // Cubic Bézier: up from the source, across at the apex, down into the target.
+        *x = u * u * u * fromX + 3 * u * u * e * fromX + 3 * u * e * e * toX + e * e * e * toX;
+        *y = u * u * u * fromY + 3 * u * u * e * apexY + 3 * u * e * e * apexY + e * e * e * toY;
+    }
 };
 
 class Playing : public ui::Screen {
@@ -124,6 +151,8 @@ class Playing : public ui::Screen {
         game_.beginFrame(c.t);
         layoutBoard(layout_, c.w, c.h, game_.state().tubeCount(), game_.state().capacity,
                     game_.attract());
+        // A resized window moves the marble in the air onto the new layout's arc.
+        if (flight_.active) flight_.aim(layout_);
         step(c);
         drawBoard(c);
         drawFlight(c);
@@ -133,6 +162,7 @@ class Playing : public ui::Screen {
     }
 
     bool settled() const { return game_.solvedAndSettled(); }
+    const Flight& flight() const { return flight_; }
 
   private:
     // ---- Moves with their flight ----
@@ -141,19 +171,14 @@ class Playing : public ui::Screen {
         const int m = static_cast<int>(game_.state().tubes[to].size());
         const MoveOutcome out = game_.doMove(from, to);
         selected_ = -1;
-        const TubeLayout& F = layout_.tubes[from];
-        const TubeLayout& D = layout_.tubes[to];
         Flight f;
-        f.radius = F.marbleD / 2;
-        f.fromX = F.r.cx();
-        f.fromY = slotCy(F, out.fromSlot) - kLift;
-        f.toX = D.r.cx();
-        f.toY = slotCy(D, m);
-        const double dx = f.toX - f.fromX;
-        const double clearance = std::clamp(70 + 0.3 * std::fabs(dx), 80.0, 180.0);
-        f.apexY = std::min(F.r.y, D.r.y) - f.radius - clearance;
-        f.colorId = out.colorId;
+        f.sourceIdx = from;
+        f.sourceSlot = out.fromSlot;
         f.targetIdx = to;
+        f.targetSlot = m;
+        f.aim(layout_);
+        const double dx = f.toX - f.fromX;
+        f.colorId = out.colorId;
         f.startRotation = out.startRotation;
         f.endRotation = out.endRotation;
         double base = std::fmod(out.endRotation - out.startRotation, 2 * kPi);
@@ -333,14 +358,9 @@ class Playing : public ui::Screen {
 
     void drawFlight(ui::Ctx&) {
         if (!flight_.active) return;
-        const double p = std::clamp(flight_.t / kFlightTime, 0.0, 1.0);
-        const double e = easeInOutFlight(p);
-        const double u = 1 - e;
-        // Cubic Bézier: up from the source, across at the apex, down into the target.
-        const double x = u * u * u * flight_.fromX + 3 * u * u * e * flight_.fromX +
-                         3 * u * e * e * flight_.toX + e * e * e * flight_.toX;
-        const double y = u * u * u * flight_.fromY + 3 * u * u * e * flight_.apexY +
-                         3 * u * e * e * flight_.apexY + e * e * e * flight_.toY;
+        const double e = easeInOutFlight(std::clamp(flight_.t / kFlightTime, 0.0, 1.0));
+        double x = 0, y = 0;
+        flight_.centre(&x, &y);
         const auto& pal = game_.palette();
         const uint32_t rgb = pal.empty() ? 0x888888 : pal[flight_.colorId % pal.size()];
         ui::blitMarble(x, y, flight_.radius, rgb, game_.world().skin, flight_.colorId + 1,
@@ -452,6 +472,14 @@ std::unique_ptr<ui::Screen> makeAttractBoard(int level, unsigned seed) {
 bool attractBoardDone(const std::unique_ptr<ui::Screen>& board) {
     const auto* p = dynamic_cast<const Playing*>(board.get());
     return p != nullptr && p->settled();
+}
+
+bool flightMarble(const std::unique_ptr<ui::Screen>& board, double* x, double* y, double* r) {
+    const auto* p = dynamic_cast<const Playing*>(board.get());
+    if (p == nullptr || !p->flight().active) return false;
+    p->flight().centre(x, y);
+    *r = p->flight().radius;
+    return true;
 }
 
 }  // namespace screens

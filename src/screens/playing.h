@@ -25,6 +25,8 @@ struct BoardLayout {
 std::unique_ptr<ui::Screen> makeAttractBoard(int level, unsigned seed);
 // True when board is a playing screen that was solved and has finished settling.
 bool attractBoardDone(const std::unique_ptr<ui::Screen>& board);
+// The marble in the air as the board drew it last: centre and radius; false while none flies.
+bool flightMarble(const std::unique_ptr<ui::Screen>& board, double* x, double* y, double* r);
 
 // Lays n tubes of capacity cap out in a window of w × h logical units.
 void layoutBoard(BoardLayout& out, double w, double h, int n, int cap, bool attract);

@@ -22,13 +22,17 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Sizes of the centred block; the compact set keeps it on windows lower than 620 units.
+// Sizes of the centred block; the compact set keeps it on windows lower than 620 units. The
+// headline sits low enough under the star row that a pulsing star never touches its letters;
+// the block grows by that room.
 struct SolvedLayout {
     double scale, starOffset, headlineOffset, headlineSize, firstLine, lineSize, gap, buttonH,
         buttonPitch, buttonFont, bottomSpace, blockThree, blockFewer;
 };
-constexpr SolvedLayout kNormal{1.0, 34, 78, 36, 52, 22, 41.8, 50, 66, 17, 198, 472.1, 506.2};
-constexpr SolvedLayout kCompact{0.7, 23.8, 54.6, 26, 34, 17, 32.3, 40, 50, 14, 150, 349.95, 376.3};
+constexpr SolvedLayout kNormal{1.0, 34, 90, 36, 52, 22, 41.8, 50, 66, 17, 198, 484.1, 518.2};
+constexpr SolvedLayout kCompact{0.7, 23.8, 63.6, 26, 34, 17, 32.3, 40, 50, 14, 150, 358.95, 385.3};
+// The level line stands on the sea in every world: a deep shade of its teal reads there.
+constexpr uint32_t kLevelLineColour = 0x13505C;
 
 const SolvedLayout& layoutFor(double h) {
     return h < 620 ? kCompact : kNormal;
@@ -99,8 +103,8 @@ class Solved : public ui::Screen {
             y += advance;
         };
         const double ls = L.lineSize;
-        line(i18n::tr("solved.levelLine", {{"n", std::to_string(level_ + 1)}}), 0x2AA7BD, ls, 0,
-             1.55 * ls);
+        line(i18n::tr("solved.levelLine", {{"n", std::to_string(level_ + 1)}}), kLevelLineColour,
+             ls, 0, 1.55 * ls);
         line(i18n::tr("solved.movesLine", {{"n", std::to_string(moves_)}}), 0xE8633A, ls, 0.6,
              1.55 * ls);
         if (stars_ < 3)
@@ -171,6 +175,12 @@ class Solved : public ui::Screen {
 };
 
 }  // namespace
+
+SolvedHeading solvedHeading(double h, int stars) {
+    const SolvedLayout& L = layoutFor(h);
+    const double y0 = blockTop(h, stars);
+    return {y0 + L.starOffset, L.scale, y0 + L.headlineOffset, L.headlineSize};
+}
 
 std::array<ui::Rect, 3> solvedButtonRects(double w, double h, int stars) {
     const SolvedLayout& L = layoutFor(h);

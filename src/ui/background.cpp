@@ -247,9 +247,20 @@ void paintScene(cairo_t* cr, void* arg) {
     const Stop sea[2] = {{0, world.sea[0], 1}, {1, world.sea[1], 1}};
     fillLinear(cr, 0, horizonY, 0, shoreY, sea, 2);
 
-    cairo_rectangle(cr, sc.sunCx - 1.1 * sc.sunR, horizonY, 2.2 * sc.sunR, shoreY - horizonY);
+    // The glitter fades out sideways as it fades downwards, so it ends in no hard edge.
+    const double gx = sc.sunCx - 1.1 * sc.sunR, gw = 2.2 * sc.sunR;
+    cairo_push_group(cr);
+    cairo_rectangle(cr, gx, horizonY, gw, shoreY - horizonY);
     const Stop glitter[2] = {{0, sunCore, 0.26}, {1, sunCore, 0.04}};
     fillLinear(cr, 0, horizonY, 0, shoreY, glitter, 2);
+    cairo_pop_group_to_source(cr);
+    cairo_pattern_t* sideways = cairo_pattern_create_linear(gx, 0, gx + gw, 0);
+    static constexpr double kFade[][2] = {{0, 0},    {0.12, 0.2},  {0.25, 0.65}, {0.38, 1},
+                                          {0.62, 1}, {0.75, 0.65}, {0.88, 0.2},  {1, 0}};
+    for (const auto& st : kFade)
+        cairo_pattern_add_color_stop_rgba(sideways, st[0], 0, 0, 0, st[1]);
+    cairo_mask(cr, sideways);
+    cairo_pattern_destroy(sideways);
 
     for (const Scene::Sparkle& sp : sc.sparkles)
         fillRect(cr, Rect{sp.cx, sp.cy, sp.w, 2}, 0xFFFFFF, 0.4);

@@ -241,6 +241,13 @@ TubeGeometry tubeGeometry(double w) {
     return g;
 }
 
+TubeReach tubeReach(double w) {
+    const TubeGeometry g = tubeGeometry(w);
+    // The opening's ellipse rises above the top edge; its rim stroke adds a unit. The ground
+    // shadow is an ellipse 3 below the bottom, 0.22 of 0.85 w high on each side.
+    return {std::max(g.openingRy - 0.2 * g.lipDrop, 0.0) + 1, 3 + 0.22 * 0.85 * w};
+}
+
 void blitTube(const Rect& r, const TubeStyle& st) {
     if (r.w <= 2 || r.h <= 2) return;
     const std::string prefix =

@@ -24,6 +24,12 @@ struct TubeGeometry {
     double openingRy;  // half-height of the opening ellipse
 };
 TubeGeometry tubeGeometry(double w);
+// How far the glass picture of a tube w wide reaches past its rectangle: the flared opening
+// above the top, the ground shadow below the bottom.
+struct TubeReach {
+    double above, below;
+};
+TubeReach tubeReach(double w);
 
 // The glass of one tube whose body occupies r.
 void blitTube(const Rect& r, const TubeStyle& st);

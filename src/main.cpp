@@ -10,6 +10,9 @@
 #include <cstring>
 #include <string>
 
+#include <time.h>
+#include <unistd.h>
+
 #include "core/storage.h"
 #include "i18n/i18n.h"
 #include "platform/audio.h"
@@ -46,6 +49,31 @@ void installTerminationHandlers() {
 // loader runs this before any library's constructors.
 __attribute__((used, section(".preinit_array"))) void (*const kEarlyHandlers)() =
     installTerminationHandlers;
+
+// Milliseconds since the process was started, from the kernel's record of it (in clock ticks),
+// so that the time before main (loading libraries) counts too.
+double msSinceExec() {
+    std::FILE* f = std::fopen("/proc/self/stat", "r");
+    if (!f) return -1;
+    char buf[1024] = {};
+    const size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+    std::fclose(f);
+    buf[n] = 0;
+    // The command name may hold blanks and parentheses: the fields after it start at the last ')'.
+    const char* p = std::strrchr(buf, ')');
+    if (!p) return -1;
+    unsigned long long start = 0;
+    // Field 22 (starttime) is the 20th after the name.
+    if (std::sscanf(
+            p + 2,
+            "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d %*d %llu",
+            &start) != 1)
+        return -1;
+    timespec boot{};
+    clock_gettime(CLOCK_BOOTTIME, &boot);
+    const double ticks = static_cast<double>(sysconf(_SC_CLK_TCK));
+    return (boot.tv_sec + boot.tv_nsec / 1e9 - start / ticks) * 1000;
+}
 
 double nowSeconds() {
     using clock = std::chrono::steady_clock;
@@ -202,10 +230,7 @@ int main(int argc, char** argv) {
     if (settings.maximized) SDL_MaximizeWindow(win);
     if (settings.fullscreen) SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP);
 
-    SDL_SetHint("SDL_RENDER_SCALE_QUALITY", "linear");
-    SDL_Renderer* ren =
-        SDL_CreateRenderer(win, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-    if (!ren) ren = SDL_CreateRenderer(win, -1, SDL_RENDERER_SOFTWARE);
+    SDL_Renderer* ren = ui::gpuCreateRenderer(win, ui::RendererChoice::Any, true);
     if (!ren) {
         std::fprintf(stderr, "SDL_CreateRenderer: %s\n", SDL_GetError());
         return 1;
@@ -225,6 +250,7 @@ int main(int argc, char** argv) {
     bool geometryDirty = false;
     double lastGeometrySave = 0;
     const bool statsOn = std::getenv("VANTREL_STATS") != nullptr;
+    bool firstShown = false;
     int statFrames = 0;
     double statDraw = 0, statPresent = 0, statLast = nowSeconds();
     bool running = true;
@@ -310,6 +336,7 @@ int main(int argc, char** argv) {
 
         double drawStart = nowSeconds();
         ui::gpuSetScale(scale);
+        ui::gpuSetWindowSize(pxW, pxH);
         ui::gpuBeginFrame();
         SDL_SetRenderDrawColor(ren, 0, 0, 0, 255);
         SDL_RenderClear(ren);
@@ -321,6 +348,10 @@ int main(int argc, char** argv) {
         ui::frameLayerCompose(layer, ren);
         SDL_RenderPresent(ren);
         double presentEnd = nowSeconds();
+        if (statsOn && !firstShown) {
+            std::fprintf(stderr, "[start] erstes Bild nach %.0f ms\n", msSinceExec());
+            firstShown = true;
+        }
         // Without a display that paces presenting (software rendering, virtual servers), frames
         // would follow each other as fast as the processor allows; 60 a second are all we show.
         const double frameLeft = kFrameSeconds - (presentEnd - t);
@@ -334,10 +365,11 @@ int main(int argc, char** argv) {
                 // The cache size lets a long run show that the texture cache stays bounded.
                 std::fprintf(stderr,
                              "[stats] %3d fps   CPU %5.1f ms   GPU %5.1f ms   %d Kopien  %dx%d  "
-                             "%d Texturen %s\n",
+                             "%d Texturen %.0f MB%s\n",
                              statFrames, 1000 * statDraw / statFrames,
                              1000 * statPresent / statFrames, ui::gpuDrawCalls(), pxW, pxH,
-                             ui::gpuCacheSize(), ui::profReport().c_str());
+                             ui::gpuCacheSize(), ui::gpuCacheBytes() / 1048576.0,
+                             ui::profReport().c_str());
                 statFrames = 0;
                 statDraw = statPresent = 0;
                 statLast = presentEnd;

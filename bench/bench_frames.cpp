@@ -4,7 +4,7 @@
 // and the ending, each also as a ratio to the floor of the same run. Process CPU time is
 // measured, so renderer threads count and other programs on the machine do not.
 //
-// Usage: bench_frames [frames per screen] [widthxheight ...]
+// Usage: bench_frames [frames per screen] [widthxheight ...] [software|opengl]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -165,7 +165,10 @@ int main(int argc, char** argv) {
     int frames = 120;
     if (argc > 1) frames = std::max(5, std::atoi(argv[1]));
     std::vector<std::pair<int, int>> sizes;
+    bool software = true, opengl = true;
     for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "software") == 0) opengl = false;
+        if (std::strcmp(argv[i], "opengl") == 0) software = false;
         int w = 0, h = 0;
         if (std::sscanf(argv[i], "%dx%d", &w, &h) == 2 && w > 0 && h > 0) sizes.emplace_back(w, h);
     }
@@ -176,8 +179,8 @@ int main(int argc, char** argv) {
     std::printf("bench_frames: cpu ms per frame, mean of %d frames after %d warm-up frames\n",
                 frames, kWarmUp);
     for (auto [w, h] : sizes) {
-        run("software", harness::RendererKind::Software, w, h, frames);
-        run("opengl", harness::RendererKind::Accelerated, w, h, frames);
+        if (software) run("software", harness::RendererKind::Software, w, h, frames);
+        if (opengl) run("opengl", harness::RendererKind::Accelerated, w, h, frames);
     }
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include <time.h>
 #include <unistd.h>
@@ -204,8 +205,11 @@ int main(int argc, char** argv) {
         sigaddset(&termSignals, sig);
     sigprocmask(SIG_UNBLOCK, &termSignals, nullptr);
 
+    // Loading the font configuration takes as long as setting up the renderer; both at once.
+    std::thread fontWarmUp(ui::drawWarmUpFonts);
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
+        fontWarmUp.join();
         return 1;
     }
     store::ensureDataDirs();
@@ -224,6 +228,7 @@ int main(int argc, char** argv) {
                          SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
     if (!win) {
         std::fprintf(stderr, "SDL_CreateWindow: %s\n", SDL_GetError());
+        fontWarmUp.join();
         return 1;
     }
     SDL_SetWindowMinimumSize(win, 640, 480);
@@ -233,15 +238,13 @@ int main(int argc, char** argv) {
     SDL_Renderer* ren = ui::gpuCreateRenderer(win, ui::RendererChoice::Any, true);
     if (!ren) {
         std::fprintf(stderr, "SDL_CreateRenderer: %s\n", SDL_GetError());
+        fontWarmUp.join();
         return 1;
     }
     printVideoLine(ren);
     ui::gpuInit(ren);
-    audio::init();
-    audio::setEnabled(settings.soundOn);
-    audio::setMusicVolume(settings.musicVolume);
-    audio::setSfxVolume(settings.sfxVolume);
-    if (settings.soundOn) audio::startMusic();
+    // The fonts were loaded meanwhile; the first frame's text must not load them again.
+    if (fontWarmUp.joinable()) fontWarmUp.join();
 
     ui::FrameLayer layer;
     ui::Ctx ctx;
@@ -348,9 +351,16 @@ int main(int argc, char** argv) {
         ui::frameLayerCompose(layer, ren);
         SDL_RenderPresent(ren);
         double presentEnd = nowSeconds();
-        if (statsOn && !firstShown) {
-            std::fprintf(stderr, "[start] erstes Bild nach %.0f ms\n", msSinceExec());
+        if (!firstShown) {
+            if (statsOn) std::fprintf(stderr, "[start] erstes Bild nach %.0f ms\n", msSinceExec());
             firstShown = true;
+            // Sound starts once the first picture is up: opening the device and fetching the
+            // sounds would otherwise delay it; effects asked for meanwhile are skipped.
+            audio::init();
+            audio::setEnabled(settings.soundOn);
+            audio::setMusicVolume(settings.musicVolume);
+            audio::setSfxVolume(settings.sfxVolume);
+            if (settings.soundOn) audio::startMusic();
         }
         // Without a display that paces presenting (software rendering, virtual servers), frames
         // would follow each other as fast as the processor allows; 60 a second are all we show.

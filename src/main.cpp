@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include <malloc.h>
 #include <thread>
 
 #include <time.h>
@@ -29,6 +31,7 @@ constexpr const char* kTitle = "Vantrel's Marbles";
 constexpr const char* kVersion = VANTREL_VERSION;
 constexpr int kBuild = VANTREL_BUILD;
 constexpr double kFrameSeconds = 1.0 / 60;  // the pace of a common display
+constexpr int kTrimAfterFrames = 150;       // a little longer than the cache keeps unused old sizes
 
 volatile std::sig_atomic_t g_terminate = 0;
 
@@ -205,6 +208,9 @@ int main(int argc, char** argv) {
         sigaddset(&termSignals, sig);
     sigprocmask(SIG_UNBLOCK, &termSignals, nullptr);
 
+    // Full-window surfaces come and go with every window size; from the system's own pages they
+    // go back to it when freed, instead of lingering in the heap after a resize to 4K and back.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
     // Loading the font configuration takes as long as setting up the renderer; both at once.
     std::thread fontWarmUp(ui::drawWarmUpFonts);
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
@@ -254,6 +260,7 @@ int main(int argc, char** argv) {
     double lastGeometrySave = 0;
     const bool statsOn = std::getenv("VANTREL_STATS") != nullptr;
     bool firstShown = false;
+    int resizedFrames = -1;  // frames since the output size last changed, -1 when trimmed since
     int statFrames = 0;
     double statDraw = 0, statPresent = 0, statLast = nowSeconds();
     bool running = true;
@@ -325,7 +332,13 @@ int main(int argc, char** argv) {
         SDL_GetWindowSize(win, &winW, &winH);
         double scale = (pxW > 0 && winW > 0) ? static_cast<double>(pxW) / winW : 1.0;
 
+        if (pxW != layer.w || pxH != layer.h) resizedFrames = 0;
         ui::frameLayerEnsure(layer, pxW, pxH);
+        // Once the textures of the sizes left behind are dropped, their memory is handed back.
+        if (resizedFrames >= 0 && ++resizedFrames > kTrimAfterFrames) {
+            malloc_trim(0);
+            resizedFrames = -1;
+        }
         cairo_t* cr = ui::frameLayerBegin(layer);
         cairo_scale(cr, scale, scale);
         ctx.cr = cr;

@@ -10,6 +10,12 @@
 #include <cstring>
 #include <string>
 
+#include <malloc.h>
+#include <thread>
+
+#include <time.h>
+#include <unistd.h>
+
 #include "core/storage.h"
 #include "i18n/i18n.h"
 #include "platform/audio.h"
@@ -26,6 +32,7 @@ constexpr const char* kTitle = "Vantrel's Marbles";
 constexpr const char* kVersion = VANTREL_VERSION;
 constexpr int kBuild = VANTREL_BUILD;
 constexpr double kFrameSeconds = 1.0 / 60;  // the pace of a common display
+constexpr int kTrimAfterFrames = 150;       // a little longer than the cache keeps unused old sizes
 
 volatile std::sig_atomic_t g_terminate = 0;
 
@@ -47,6 +54,31 @@ void installTerminationHandlers() {
 // loader runs this before any library's constructors.
 __attribute__((used, section(".preinit_array"))) void (*const kEarlyHandlers)() =
     installTerminationHandlers;
+
+// Milliseconds since the process was started, from the kernel's record of it (in clock ticks),
+// so that the time before main (loading libraries) counts too.
+double msSinceExec() {
+    std::FILE* f = std::fopen("/proc/self/stat", "r");
+    if (!f) return -1;
+    char buf[1024] = {};
+    const size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+    std::fclose(f);
+    buf[n] = 0;
+    // The command name may hold blanks and parentheses: the fields after it start at the last ')'.
+    const char* p = std::strrchr(buf, ')');
+    if (!p) return -1;
+    unsigned long long start = 0;
+    // Field 22 (starttime) is the 20th after the name.
+    if (std::sscanf(
+            p + 2,
+            "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d %*d %llu",
+            &start) != 1)
+        return -1;
+    timespec boot{};
+    clock_gettime(CLOCK_BOOTTIME, &boot);
+    const double ticks = static_cast<double>(sysconf(_SC_CLK_TCK));
+    return (boot.tv_sec + boot.tv_nsec / 1e9 - start / ticks) * 1000;
+}
 
 double nowSeconds() {
     using clock = std::chrono::steady_clock;
@@ -177,8 +209,14 @@ int main(int argc, char** argv) {
         sigaddset(&termSignals, sig);
     sigprocmask(SIG_UNBLOCK, &termSignals, nullptr);
 
+    // Full-window surfaces come and go with every window size; from the system's own pages they
+    // go back to it when freed, instead of lingering in the heap after a resize to 4K and back.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    // Loading the font configuration takes as long as setting up the renderer; both at once.
+    std::thread fontWarmUp(ui::drawWarmUpFonts);
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
+        fontWarmUp.join();
         return 1;
     }
     store::ensureDataDirs();
@@ -198,27 +236,23 @@ int main(int argc, char** argv) {
                          SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
     if (!win) {
         std::fprintf(stderr, "SDL_CreateWindow: %s\n", SDL_GetError());
+        fontWarmUp.join();
         return 1;
     }
     SDL_SetWindowMinimumSize(win, 640, 480);
     if (settings.maximized) SDL_MaximizeWindow(win);
     if (settings.fullscreen) SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP);
 
-    SDL_SetHint("SDL_RENDER_SCALE_QUALITY", "linear");
-    SDL_Renderer* ren =
-        SDL_CreateRenderer(win, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-    if (!ren) ren = SDL_CreateRenderer(win, -1, SDL_RENDERER_SOFTWARE);
+    SDL_Renderer* ren = ui::gpuCreateRenderer(win, ui::RendererChoice::Any, true);
     if (!ren) {
         std::fprintf(stderr, "SDL_CreateRenderer: %s\n", SDL_GetError());
+        fontWarmUp.join();
         return 1;
     }
     printVideoLine(ren);
     ui::gpuInit(ren);
-    audio::init();
-    audio::setEnabled(settings.soundOn);
-    audio::setMusicVolume(settings.musicVolume);
-    audio::setSfxVolume(settings.sfxVolume);
-    if (settings.soundOn) audio::startMusic();
+    // The fonts were loaded meanwhile; the first frame's text must not load them again.
+    if (fontWarmUp.joinable()) fontWarmUp.join();
 
     ui::FrameLayer layer;
     ui::Ctx ctx;
@@ -227,6 +261,8 @@ int main(int argc, char** argv) {
     bool geometryDirty = false;
     double lastGeometrySave = 0;
     const bool statsOn = std::getenv("VANTREL_STATS") != nullptr;
+    bool firstShown = false;
+    int resizedFrames = -1;  // frames since the output size last changed, -1 when trimmed since
     int statFrames = 0;
     double statDraw = 0, statPresent = 0, statLast = nowSeconds();
     bool running = true;
@@ -298,7 +334,13 @@ int main(int argc, char** argv) {
         SDL_GetWindowSize(win, &winW, &winH);
         double scale = (pxW > 0 && winW > 0) ? static_cast<double>(pxW) / winW : 1.0;
 
+        if (pxW != layer.w || pxH != layer.h) resizedFrames = 0;
         ui::frameLayerEnsure(layer, pxW, pxH);
+        // Once the textures of the sizes left behind are dropped, their memory is handed back.
+        if (resizedFrames >= 0 && ++resizedFrames > kTrimAfterFrames) {
+            malloc_trim(0);
+            resizedFrames = -1;
+        }
         cairo_t* cr = ui::frameLayerBegin(layer);
         cairo_scale(cr, scale, scale);
         ctx.cr = cr;
@@ -312,6 +354,7 @@ int main(int argc, char** argv) {
 
         double drawStart = nowSeconds();
         ui::gpuSetScale(scale);
+        ui::gpuSetWindowSize(pxW, pxH);
         ui::gpuBeginFrame();
         SDL_SetRenderDrawColor(ren, 0, 0, 0, 255);
         SDL_RenderClear(ren);
@@ -323,6 +366,17 @@ int main(int argc, char** argv) {
         ui::frameLayerCompose(layer, ren);
         SDL_RenderPresent(ren);
         double presentEnd = nowSeconds();
+        if (!firstShown) {
+            if (statsOn) std::fprintf(stderr, "[start] erstes Bild nach %.0f ms\n", msSinceExec());
+            firstShown = true;
+            // Sound starts once the first picture is up: opening the device and fetching the
+            // sounds would otherwise delay it; effects asked for meanwhile are skipped.
+            audio::init();
+            audio::setEnabled(settings.soundOn);
+            audio::setMusicVolume(settings.musicVolume);
+            audio::setSfxVolume(settings.sfxVolume);
+            if (settings.soundOn) audio::startMusic();
+        }
         // Without a display that paces presenting (software rendering, virtual servers), frames
         // would follow each other as fast as the processor allows; 60 a second are all we show.
         const double frameLeft = kFrameSeconds - (presentEnd - t);
@@ -336,10 +390,11 @@ int main(int argc, char** argv) {
                 // The cache size lets a long run show that the texture cache stays bounded.
                 std::fprintf(stderr,
                              "[stats] %3d fps   CPU %5.1f ms   GPU %5.1f ms   %d Kopien  %dx%d  "
-                             "%d Texturen %s\n",
+                             "%d Texturen %.0f MB%s\n",
                              statFrames, 1000 * statDraw / statFrames,
                              1000 * statPresent / statFrames, ui::gpuDrawCalls(), pxW, pxH,
-                             ui::gpuCacheSize(), ui::profReport().c_str());
+                             ui::gpuCacheSize(), ui::gpuCacheBytes() / 1048576.0,
+                             ui::profReport().c_str());
                 statFrames = 0;
                 statDraw = statPresent = 0;
                 statLast = presentEnd;

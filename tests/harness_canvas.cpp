@@ -72,11 +72,12 @@ Canvas::Canvas(const Options& opt) : opt_(opt) {
     pxH_ = static_cast<int>(std::lround(opt_.h * opt_.scale));
     win_ = SDL_CreateWindow("harness", 0, 0, pxW_, pxH_, SDL_WINDOW_HIDDEN);
     if (!win_) return;
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-    Uint32 flags =
-        opt_.renderer == RendererKind::Software ? SDL_RENDERER_SOFTWARE : SDL_RENDERER_ACCELERATED;
-    if (opt_.vsync) flags |= SDL_RENDERER_PRESENTVSYNC;
-    ren_ = SDL_CreateRenderer(win_, -1, flags);
+    // The same set-up as the game's, so that pictures and figures are what players get.
+    ren_ = ui::gpuCreateRenderer(win_,
+                                 opt_.renderer == RendererKind::Software
+                                     ? ui::RendererChoice::Software
+                                     : ui::RendererChoice::Accelerated,
+                                 opt_.vsync);
     if (!ren_) return;
     SDL_GetRendererOutputSize(ren_, &pxW_, &pxH_);
 
@@ -101,6 +102,7 @@ std::string Canvas::rendererName() const {
 void Canvas::frame(double t, const std::function<void(ui::Ctx&)>& body, uint32_t background) {
     if (!ok()) return;
     ui::gpuSetScale(opt_.scale);
+    ui::gpuSetWindowSize(pxW_, pxH_);
     ui::gpuBeginFrame();
 
     cairo_t* cr = ui::frameLayerBegin(layer_);

@@ -1,6 +1,7 @@
 // The texture cache: painting, replacement, eviction, blits, blending and the profiler.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -98,6 +99,71 @@ TEST(GpuCache, PassingFourHundredEntriesEvictsAThirdWithTheSmallestStamps) {
     EXPECT_TRUE(ui::gpuCached("n/401", nullptr, nullptr));
 }
 
+TEST(GpuCache, PixelBytesStayWithinTheBudgetEvictingTheLeastRecentlyUsed) {
+    Canvas canvas(small(RendererKind::Software));
+    ASSERT_TRUE(canvas.ok());
+    PaintLog log;
+    const size_t tile = 32 * 32 * 4;
+    const size_t before = ui::gpuSetCacheBudget(10 * tile);
+    size_t most = 0;
+    for (int f = 0; f < 40; ++f) {
+        ui::gpuBeginFrame();
+        // One texture used every frame, and a stream of new ones of two sizes.
+        ui::gpuTexture("keep", 32, 32, paintSolid, &log);
+        const int side = f % 2 ? 32 : 16;
+        ASSERT_NE(ui::gpuTexture("new/" + std::to_string(f), side, side, paintSolid, &log),
+                  nullptr);
+        most = std::max(most, ui::gpuCacheBytes());
+        EXPECT_TRUE(ui::gpuCached("new/" + std::to_string(f), nullptr, nullptr));
+    }
+    EXPECT_LE(most, 10 * tile) << "the budget is never exceeded";
+    EXPECT_GT(most, 8 * tile) << "and is used";
+    EXPECT_TRUE(ui::gpuCached("keep", nullptr, nullptr)) << "the one in use every frame stays";
+    EXPECT_FALSE(ui::gpuCached("new/0", nullptr, nullptr)) << "the oldest went";
+    EXPECT_EQ(ui::gpuLiveTextures(), ui::gpuCacheSize());
+    ui::gpuSetCacheBudget(before);
+}
+
+TEST(GpuCache, TexturesOfAnEarlierWindowSizeGoFirstAndLeaveWhenLongUnused) {
+    Canvas canvas(small(RendererKind::Software));
+    ASSERT_TRUE(canvas.ok());
+    PaintLog log;
+    const size_t tile = 32 * 32 * 4;
+    const size_t before = ui::gpuSetCacheBudget(3 * tile);
+    ui::gpuSetWindowSize(800, 600);
+    ui::gpuBeginFrame();
+    ui::gpuTexture("old/a", 32, 32, paintSolid, &log);
+    ui::gpuTexture("old/b", 32, 32, paintSolid, &log);
+    ui::gpuTexture("any/c", 32, 32, paintSolid, &log);
+    ui::gpuBeginFrame();
+    ui::gpuTexture("old/a", 32, 32, paintSolid, &log);  // recently used, but for the old size
+    ui::gpuSetWindowSize(1000, 700);
+    ui::gpuBeginFrame();
+    ui::gpuTexture("any/c", 32, 32, paintSolid, &log);  // used at the new size too
+    ui::gpuTexture("new/d", 32, 32, paintSolid, &log);  // never reused: stamp 0
+    ui::gpuTexture("new/e", 32, 32, paintSolid, &log);
+    EXPECT_FALSE(ui::gpuCached("old/b", nullptr, nullptr));
+    EXPECT_FALSE(ui::gpuCached("old/a", nullptr, nullptr))
+        << "an earlier size's texture goes before an older one of the current size";
+    EXPECT_TRUE(ui::gpuCached("new/d", nullptr, nullptr));
+    EXPECT_TRUE(ui::gpuCached("any/c", nullptr, nullptr));
+    EXPECT_LE(ui::gpuCacheBytes(), 3 * tile);
+
+    // Well within the budget, a texture of an earlier size still leaves once long unused.
+    ui::gpuSetCacheBudget(100 * tile);
+    ui::gpuTexture("mid/f", 32, 32, paintSolid, &log);
+    ui::gpuSetWindowSize(1200, 800);
+    for (int f = 0; f < 200; ++f) {
+        ui::gpuBeginFrame();
+        ui::gpuTexture("any/c", 32, 32, paintSolid, &log);
+    }
+    EXPECT_FALSE(ui::gpuCached("mid/f", nullptr, nullptr));
+    EXPECT_FALSE(ui::gpuCached("new/e", nullptr, nullptr));
+    EXPECT_TRUE(ui::gpuCached("any/c", nullptr, nullptr)) << "in use at every size: kept";
+    EXPECT_EQ(ui::gpuLiveTextures(), ui::gpuCacheSize());
+    ui::gpuSetCacheBudget(before);
+}
+
 TEST(GpuBlit, ANullTextureOrNoRendererDrawsNothingAndCountsNoDrawCall) {
     {
         Canvas canvas(small(RendererKind::Software));
@@ -177,6 +243,36 @@ TEST(GpuBlit, PlacesRoundedDevicePixelsAndModulatesOpacityAndTintOnEitherRendere
         uint32_t tintedHalf = img.at(63, 9);
         EXPECT_NEAR(harness::redOf(tintedHalf), 128, 3);
         EXPECT_NEAR(harness::greenOf(tintedHalf), 64, 3);
+    }
+}
+
+TEST(GpuBlit, OpaqueTexturesCoverOnlyTheirPixelsWhateverTheOpacityOrRotation) {
+    for (RendererKind kind : kBothRenderers) {
+        Canvas canvas(small(kind));
+        if (!canvas.ok()) continue;  // no accelerated renderer here
+        SCOPED_TRACE(canvas.rendererName());
+        PaintLog white;
+        canvas.frame(
+            1,
+            [&](ui::Ctx&) {
+                SDL_Texture* tex = ui::gpuTexture("test/opaque", 12, 12, paintSolid, &white);
+                ui::gpuBlit(tex, 2, 2, 12, 12, 1);
+                ui::gpuBlit(tex, 18, 2, 12, 12, 0.5);
+                ui::gpuBlitRotated(tex, 42, 8, 12, 12, 45, 1);
+                // Full opacity again after a faded and a rotated blit.
+                ui::gpuBlit(tex, 2, 20, 12, 12, 1);
+            },
+            0x0000FF);
+        const harness::Image img = canvas.snapshot();
+        EXPECT_EQ(img.at(8, 8) & 0xFFFFFF, 0xFFFFFFu);
+        EXPECT_EQ(img.at(8, 26) & 0xFFFFFF, 0xFFFFFFu);
+        const uint32_t half = img.at(24, 8);
+        EXPECT_NEAR(harness::redOf(half), 128, 3) << "faded: blended over the blue";
+        EXPECT_NEAR(harness::blueOf(half), 255, 2);
+        EXPECT_EQ(img.at(42, 8) & 0xFFFFFF, 0xFFFFFFu);
+        // The corners a rotated square leaves uncovered keep what was below.
+        EXPECT_EQ(img.at(37, 3) & 0xFFFFFF, 0x0000FFu);
+        EXPECT_EQ(img.at(47, 13) & 0xFFFFFF, 0x0000FFu);
     }
 }
 

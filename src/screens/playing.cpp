@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <string>
 
 #include "core/state.h"
 #include "i18n/i18n.h"
@@ -16,6 +17,7 @@
 #include "screens/screens.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
+#include "ui/gpu.h"
 #include "ui/marble.h"
 #include "ui/mirror.h"
 #include "ui/tube.h"
@@ -320,6 +322,84 @@ class Playing : public ui::Screen {
         ui::blitMarble(x, y, t.marbleD / 2, rgb, game_.world().skin, colour + 1, rotation, 1.0);
     }
 
+    // A tube that is not selected, flashing, bouncing, glowing, filling or awaiting a marble
+    // looks the same from frame to frame.
+    bool still(int i) const {
+        return i != selected_ && i != flashTube_ && dips_[i] == 0 && glows_[i] <= 0.001 &&
+               game_.fills[i] <= 0 && !(flight_.active && flight_.targetIdx == i);
+    }
+
+    void drawStillTubes() {
+        const auto& st = game_.state();
+        const auto& rots = game_.rotations();
+        for (int i = 0; i < st.tubeCount(); ++i) {
+            if (!still(i)) continue;
+            const TubeLayout& t = layout_.tubes[i];
+            ui::TubeStyle style;
+            style.tint = game_.world().glassTint;
+            ui::blitTube(t.r, style);
+            const auto& tube = st.tubes[i];
+            for (size_t j = 0; j < tube.size(); ++j)
+                drawMarble(t, t.r.cx(), slotCy(t, static_cast<int>(j)), tube[j],
+                           j < rots[i].size() ? rots[i][j] : 0);
+        }
+    }
+
+    // The glass and resting marbles of the still tubes, composed once into a window-sized
+    // texture and redrawn only when that picture changes, so that an idle board is one blit
+    // instead of four per marble. Returns false when the renderer cannot compose (then every
+    // tube is drawn as it is).
+    bool blitStillTubes(const ui::Ctx& c) {
+        SDL_Renderer* ren = ui::gpuRenderer();
+        if (!ren || !SDL_RenderTargetSupported(ren)) return false;
+        const auto& st = game_.state();
+        const auto& pal = game_.palette();
+        // Everything the composed picture depends on, byte for byte.
+        std::string sig;
+        auto put = [&sig](const auto& v) {
+            sig.append(reinterpret_cast<const char*>(&v), sizeof v);
+        };
+        const double s = ui::gpuScale();
+        put(s);
+        put(game_.world().glassTint);
+        put(game_.world().skin);
+        double x0 = 1e18, y0 = 1e18, x1 = -1e18, y1 = -1e18;
+        for (int i = 0; i < st.tubeCount(); ++i) {
+            if (!still(i)) continue;
+            const TubeLayout& t = layout_.tubes[i];
+            put(i);
+            put(t.r);
+            put(t.marbleD);
+            for (size_t j = 0; j < st.tubes[i].size(); ++j) {
+                put(pal.empty() ? 0x888888u : pal[st.tubes[i][j] % pal.size()]);
+                put(st.tubes[i][j]);
+                put(j < game_.rotations()[i].size() ? game_.rotations()[i][j] : 0.0);
+            }
+            const double pad = ui::tubeGeometry(t.r.w).pad;
+            x0 = std::min(x0, t.r.x - pad);
+            y0 = std::min(y0, t.r.y - pad);
+            x1 = std::max(x1, t.r.right() + pad);
+            y1 = std::max(y1, t.r.bottom() + pad);
+        }
+        if (x1 <= x0) return true;  // nothing still this frame
+        const int wPx = static_cast<int>(std::lround(c.w * s)),
+                  hPx = static_cast<int>(std::lround(c.h * s));
+        const bool changed = sig != stillSig_;
+        SDL_Texture* tex = ui::gpuRenderTarget(
+            "p.still/" + std::to_string(wPx) + "x" + std::to_string(hPx), wPx, hPx,
+            [](void* self) { static_cast<Playing*>(self)->drawStillTubes(); }, this, changed);
+        if (!tex) return false;
+        stillSig_ = sig;
+        // Only the part of the window the still tubes cover, in whole device pixels.
+        const int sx = std::clamp(static_cast<int>(std::floor(x0 * s)), 0, wPx);
+        const int sy = std::clamp(static_cast<int>(std::floor(y0 * s)), 0, hPx);
+        const int ex = std::clamp(static_cast<int>(std::ceil(x1 * s)), 0, wPx);
+        const int ey = std::clamp(static_cast<int>(std::ceil(y1 * s)), 0, hPx);
+        ui::gpuBlitSrc(tex, sx, sy, ex - sx, ey - sy, sx / s, sy / s, (ex - sx) / s, (ey - sy) / s,
+                       1);
+        return true;
+    }
+
     void drawBoard(ui::Ctx& c) {
         c_t_ = c.t;
         if (flashUntil_ > 0 && c.t > flashUntil_) {
@@ -328,7 +408,9 @@ class Playing : public ui::Screen {
         }
         const auto& st = game_.state();
         const auto& rots = game_.rotations();
+        const bool composed = blitStillTubes(c);
         for (int i = 0; i < st.tubeCount(); ++i) {
+            if (composed && still(i)) continue;
             const TubeLayout& t = layout_.tubes[i];
             ui::Rect r = t.r;
             r.y += dips_[i];
@@ -451,7 +533,8 @@ class Playing : public ui::Screen {
 
     // ---- Draw state, rebuilt freely ----
     BoardLayout layout_;
-    double c_t_ = 0;  // time of the latest drawn frame, for the refusal flash
+    double c_t_ = 0;        // time of the latest drawn frame, for the refusal flash
+    std::string stillSig_;  // what the composed still tubes show
     Flight flight_;
     std::vector<double> dips_, dipVel_, dipT_, dipMag_;
     std::vector<int> dipPhase_;

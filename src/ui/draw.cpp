@@ -396,6 +396,21 @@ void drawShutdown() {
     c.size = -1;
 }
 
+void drawWarmUpFonts() {
+    PangoFontMap* map = pango_cairo_font_map_new();
+    PangoContext* context = pango_font_map_create_context(map);
+    PangoLayout* layout = pango_layout_new(context);
+    PangoFontDescription* desc = pango_font_description_from_string("sans bold 20");
+    pango_layout_set_font_description(layout, desc);
+    pango_layout_set_text(layout, "Vantrel 0123", -1);
+    int w = 0, h = 0;
+    pango_layout_get_pixel_size(layout, &w, &h);
+    pango_font_description_free(desc);
+    g_object_unref(layout);
+    g_object_unref(context);
+    g_object_unref(map);
+}
+
 uint32_t hueColor(double hueDeg, double c, double m) {
     double hue = std::fmod(hueDeg, 360.0);
     if (hue < 0) hue += 360;

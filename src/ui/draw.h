@@ -106,5 +106,9 @@ struct TextCacheStats {
 TextCacheStats textCacheStats();
 // Releases the shared layout and font; the next text call makes them again.
 void drawShutdown();
+// Lays out a line of text on a font map of its own, so that the font configuration and the font
+// files are loaded once for the whole process. Safe to run on another thread while the main
+// thread starts up; the first text of the first frame then no longer waits for them.
+void drawWarmUpFonts();
 
 }  // namespace ui

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <tuple>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -17,11 +19,18 @@ namespace ui {
 namespace {
 
 constexpr size_t kMaxEntries = 400;
+// How long a texture of an earlier window size may stay unused before it is dropped, in frames,
+// and how often the cache looks for such textures.
+constexpr int64_t kStaleFrames = 90;
+constexpr int64_t kSweepEvery = 30;
 
 struct Entry {
     SDL_Texture* tex = nullptr;
     int w = 0, h = 0;
     int64_t lastUsed = 0;
+    size_t bytes = 0;
+    // The window size (as a generation) the texture was last painted or used for.
+    int64_t sizeGen = 0;
 };
 
 struct State {
@@ -32,6 +41,12 @@ struct State {
     std::map<std::string, Entry> cache;
     SDL_BlendMode premultiplied = SDL_BLENDMODE_BLEND;
     int liveTextures = 0;
+    size_t bytes = 0;
+    size_t budget = kGpuCacheBudget;
+    int windowW = 0, windowH = 0;
+    int64_t sizeGen = 0;
+    // Cached textures whose every pixel is opaque: blitted at full opacity they need no blending.
+    std::unordered_set<SDL_Texture*> opaque;
 };
 
 State& state() {
@@ -67,8 +82,16 @@ bool blendsStraight(SDL_Texture* tex) {
 
 void destroyTexture(SDL_Texture* tex) {
     if (!tex) return;
+    state().opaque.erase(tex);
     SDL_DestroyTexture(tex);
     --state().liveTextures;
+}
+
+std::map<std::string, Entry>::iterator erase(std::map<std::string, Entry>::iterator it) {
+    State& s = state();
+    destroyTexture(it->second.tex);
+    s.bytes -= it->second.bytes;
+    return s.cache.erase(it);
 }
 
 void clearCache() {
@@ -76,22 +99,53 @@ void clearCache() {
     for (auto& kv : s.cache)
         destroyTexture(kv.second.tex);
     s.cache.clear();
+    s.bytes = 0;
 }
 
-// Drops the stalest third once the cache has grown past its bound.
-void evictIfFull() {
+// Keys in eviction order: textures of an earlier window size first, then the least recently
+// used, ties by key.
+std::vector<std::string> evictionOrder() {
     State& s = state();
-    if (s.cache.size() <= kMaxEntries) return;
-    std::vector<std::pair<int64_t, std::string>> order;
+    std::vector<std::tuple<bool, int64_t, const std::string*>> order;
     order.reserve(s.cache.size());
     for (const auto& kv : s.cache)
-        order.emplace_back(kv.second.lastUsed, kv.first);
-    std::sort(order.begin(), order.end());
-    size_t drop = order.size() / 3;
-    for (size_t i = 0; i < drop; ++i) {
-        auto it = s.cache.find(order[i].second);
-        destroyTexture(it->second.tex);
-        s.cache.erase(it);
+        order.emplace_back(kv.second.sizeGen == s.sizeGen, kv.second.lastUsed, &kv.first);
+    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
+        if (std::get<0>(a) != std::get<0>(b)) return !std::get<0>(a);
+        if (std::get<1>(a) != std::get<1>(b)) return std::get<1>(a) < std::get<1>(b);
+        return *std::get<2>(a) < *std::get<2>(b);
+    });
+    std::vector<std::string> keys;
+    keys.reserve(order.size());
+    for (const auto& o : order)
+        keys.push_back(*std::get<2>(o));
+    return keys;
+}
+
+// Makes room for a texture of `incoming` bytes: drops the stalest third once the cache has
+// grown past its entry bound, then as many more as it takes to keep the bytes within budget.
+void evictIfFull(size_t incoming) {
+    State& s = state();
+    const bool tooMany = s.cache.size() > kMaxEntries;
+    if (!tooMany && s.bytes + incoming <= s.budget) return;
+    const std::vector<std::string> order = evictionOrder();
+    const size_t third = tooMany ? order.size() / 3 : 0;
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i >= third && s.bytes + incoming <= s.budget) break;
+        erase(s.cache.find(order[i]));
+    }
+}
+
+// Textures painted for an earlier window size and left unused for a while are not coming back
+// (every size has its own keys): they go without waiting for the budget to fill.
+void sweepStale() {
+    State& s = state();
+    for (auto it = s.cache.begin(); it != s.cache.end();) {
+        const Entry& e = it->second;
+        if (e.sizeGen != s.sizeGen && s.frame - e.lastUsed > kStaleFrames)
+            it = erase(it);
+        else
+            ++it;
     }
 }
 
@@ -100,10 +154,27 @@ Entry* lookup(const std::string& key, int wPx, int hPx) {
     State& s = state();
     auto it = s.cache.find(key);
     if (it == s.cache.end()) return nullptr;
-    if (it->second.w == wPx && it->second.h == hPx) return &it->second;
-    destroyTexture(it->second.tex);
-    s.cache.erase(it);
+    if (it->second.w == wPx && it->second.h == hPx) {
+        it->second.sizeGen = s.sizeGen;
+        return &it->second;
+    }
+    erase(it);
     return nullptr;
+}
+
+size_t textureBytes(int wPx, int hPx) {
+    return static_cast<size_t>(wPx) * static_cast<size_t>(hPx) * 4;
+}
+
+bool allOpaque(const unsigned char* data, int stride, int w, int h) {
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
+        uint32_t acc = 0xFF000000u;
+        for (int x = 0; x < w; ++x)
+            acc &= row[x];
+        if ((acc >> 24) != 0xFF) return false;
+    }
+    return true;
 }
 
 // 255 * 65536 / a, rounded: turns a premultiplied channel into a straight one by one multiply.
@@ -181,6 +252,16 @@ bool ready(SDL_Texture* tex) {
     return tex && state().ren;
 }
 
+// An opaque texture drawn at full opacity and unrotated covers its rectangle whatever lies below:
+// copying it is the same picture as blending it, at a fraction of the cost. Rotated copies keep
+// blending for their transparent corners.
+void chooseBlend(SDL_Texture* tex, double alpha, bool rotated) {
+    State& s = state();
+    if (s.opaque.empty() || !s.opaque.count(tex)) return;
+    const bool copyOnly = !rotated && alphaByte(alpha) == 255;
+    SDL_SetTextureBlendMode(tex, copyOnly ? SDL_BLENDMODE_NONE : s.premultiplied);
+}
+
 void copy(SDL_Texture* tex, const SDL_Rect* src, const SDL_Rect& dst) {
     SDL_RenderCopy(state().ren, tex, src, &dst);
     ++state().drawCalls;
@@ -219,6 +300,22 @@ void drawTarget(SDL_Texture* tex, int w, int h, void (*draw)(void*), void* arg) 
 
 // ---- Life cycle and frame ----
 
+SDL_Renderer* gpuCreateRenderer(SDL_Window* win, RendererChoice choice, bool vsync) {
+    if (!win) return nullptr;
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    // Without this SDL backs the software renderer's window surface with a texture of another
+    // (accelerated) renderer, which on a machine without a GPU costs several times the frame.
+    // SDL decides this once, when the first window surface is made, so it is set for every kind.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    const Uint32 sync = vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
+    SDL_Renderer* ren = nullptr;
+    if (choice != RendererChoice::Software)
+        ren = SDL_CreateRenderer(win, -1, SDL_RENDERER_ACCELERATED | sync);
+    if (!ren && choice != RendererChoice::Accelerated)
+        ren = SDL_CreateRenderer(win, -1, SDL_RENDERER_SOFTWARE | sync);
+    return ren;
+}
+
 void gpuInit(SDL_Renderer* ren) {
     gpuShutdown();
     State& s = state();
@@ -248,6 +345,15 @@ void gpuBeginFrame() {
     State& s = state();
     s.drawCalls = 0;
     ++s.frame;
+    if (s.frame % kSweepEvery == 0) sweepStale();
+}
+
+void gpuSetWindowSize(int wPx, int hPx) {
+    State& s = state();
+    if (wPx == s.windowW && hPx == s.windowH) return;
+    s.windowW = wPx;
+    s.windowH = hPx;
+    ++s.sizeGen;
 }
 
 int gpuDrawCalls() {
@@ -280,7 +386,7 @@ SDL_Texture* gpuTexture(const std::string& key, int wPx, int hPx, void (*paint)(
         e->lastUsed = s.frame;
         return e->tex;
     }
-    evictIfFull();
+    evictIfFull(textureBytes(wPx, hPx));
 
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, wPx, hPx);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
@@ -308,9 +414,11 @@ SDL_Texture* gpuTexture(const std::string& key, int wPx, int hPx, void (*paint)(
             unpremultiplyRow(reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride),
                              wPx);
     }
+    if (allOpaque(data, stride, wPx, hPx)) s.opaque.insert(tex);
     SDL_UpdateTexture(tex, nullptr, data, stride);
     cairo_surface_destroy(surface);
-    s.cache[key] = Entry{tex, wPx, hPx, 0};
+    s.cache[key] = Entry{tex, wPx, hPx, 0, textureBytes(wPx, hPx), s.sizeGen};
+    s.bytes += textureBytes(wPx, hPx);
     return tex;
 }
 
@@ -322,14 +430,15 @@ SDL_Texture* gpuRenderTarget(const std::string& key, int wPx, int hPx, void (*dr
         if (redraw) drawTarget(e->tex, wPx, hPx, draw, arg);
         return e->tex;
     }
-    evictIfFull();
+    evictIfFull(textureBytes(wPx, hPx));
     SDL_Texture* tex =
         SDL_CreateTexture(s.ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, wPx, hPx);
     if (!tex) return nullptr;
     ++s.liveTextures;
     setBlendMode(tex);
     drawTarget(tex, wPx, hPx, draw, arg);
-    s.cache[key] = Entry{tex, wPx, hPx, s.frame};
+    s.cache[key] = Entry{tex, wPx, hPx, s.frame, textureBytes(wPx, hPx), s.sizeGen};
+    s.bytes += textureBytes(wPx, hPx);
     return tex;
 }
 
@@ -350,11 +459,22 @@ int gpuLiveTextures() {
     return state().liveTextures;
 }
 
+size_t gpuCacheBytes() {
+    return state().bytes;
+}
+
+size_t gpuSetCacheBudget(size_t bytes) {
+    const size_t previous = state().budget;
+    state().budget = bytes;
+    return previous;
+}
+
 // ---- Blits ----
 
 void gpuBlit(SDL_Texture* tex, double x, double y, double w, double h, double alpha) {
     if (!ready(tex)) return;
     setModulation(tex, 0, alpha, false);
+    chooseBlend(tex, alpha, false);
     copy(tex, nullptr, topLeftRect(x, y, w, h));
 }
 
@@ -362,6 +482,7 @@ void gpuBlitSrc(SDL_Texture* tex, int sx, int sy, int sw, int sh, double x, doub
                 double h, double alpha) {
     if (!ready(tex) || sw <= 0 || sh <= 0) return;
     setModulation(tex, 0, alpha, false);
+    chooseBlend(tex, alpha, false);
     SDL_Rect src{sx, sy, sw, sh};
     copy(tex, &src, topLeftRect(x, y, w, h));
 }
@@ -370,6 +491,7 @@ void gpuBlitTinted(SDL_Texture* tex, double x, double y, double w, double h, uin
                    double alpha) {
     if (!ready(tex)) return;
     setModulation(tex, rgb, alpha, true);
+    chooseBlend(tex, alpha, false);
     copy(tex, nullptr, topLeftRect(x, y, w, h));
 }
 
@@ -377,6 +499,7 @@ void gpuBlitTintedRot(SDL_Texture* tex, double cx, double cy, double w, double h
                       uint32_t rgb, double alpha) {
     if (!ready(tex)) return;
     setModulation(tex, rgb, alpha, true);
+    chooseBlend(tex, alpha, true);
     copyEx(tex, centredRect(cx, cy, w, h), angleDeg, nullptr, false);
 }
 
@@ -384,6 +507,7 @@ void gpuBlitRotated(SDL_Texture* tex, double cx, double cy, double w, double h, 
                     double alpha) {
     if (!ready(tex)) return;
     setModulation(tex, 0, alpha, false);
+    chooseBlend(tex, alpha, true);
     copyEx(tex, centredRect(cx, cy, w, h), angleDeg, nullptr, false);
 }
 
@@ -391,6 +515,7 @@ void gpuBlitMirrored(SDL_Texture* tex, double cx, double cy, double w, double h,
                      bool flipH, double alpha) {
     if (!ready(tex)) return;
     setModulation(tex, 0, alpha, false);
+    chooseBlend(tex, alpha, true);
     copyEx(tex, centredRect(cx, cy, w, h), angleDeg, nullptr, flipH);
 }
 
@@ -398,6 +523,7 @@ void gpuBlitPivot(SDL_Texture* tex, double x, double y, double w, double h, doub
                   double pivotY, double angleDeg, bool flipH, double alpha) {
     if (!ready(tex)) return;
     setModulation(tex, 0, alpha, false);
+    chooseBlend(tex, alpha, true);
     SDL_Point pivot{px(pivotX), px(pivotY)};
     copyEx(tex, topLeftRect(x, y, w, h), angleDeg, &pivot, flipH);
 }

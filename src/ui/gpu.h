@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <cairo.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -11,12 +12,27 @@ namespace ui {
 
 // ---- Life cycle and frame ----
 
+enum class RendererChoice {
+    Any,          // accelerated where the system has it, otherwise software
+    Software,     // SDL's software renderer only
+    Accelerated,  // an accelerated renderer only
+};
+
+// The window's renderer, set up the way the game runs on it: linear scaling, and the software
+// renderer drawing straight into the window's framebuffer rather than through a second renderer
+// of SDL's own. Null when none of the kinds asked for can be created.
+SDL_Renderer* gpuCreateRenderer(SDL_Window* win, RendererChoice choice, bool vsync);
+
 // Empties the cache, remembers the renderer and finds out how it blends premultiplied pixels.
 void gpuInit(SDL_Renderer* ren);
 // Destroys every cached texture and forgets the renderer; call before destroying the renderer.
 void gpuShutdown();
 SDL_Renderer* gpuRenderer();
+// Stamps the frame, and now and then drops textures of an earlier window size left unused.
 void gpuBeginFrame();
+// The window's size in device pixels, told every frame: textures painted for another size are
+// the first to go when room is needed.
+void gpuSetWindowSize(int wPx, int hPx);
 int gpuDrawCalls();
 // Device pixels per logical pixel; anything not above 0 means 1.
 void gpuSetScale(double scale);
@@ -28,6 +44,10 @@ SDL_BlendMode gpuBlendMode();
 bool gpuStraightAlpha();
 
 // ---- The cache ----
+
+// The bound on the pixel bytes of all cached textures: every screen at 3840 x 2160 needs at most
+// two full-window textures (about 66 MB) and a few small ones; the rest is headroom.
+constexpr size_t kGpuCacheBudget = 96u << 20;
 
 // The texture for key at wPx x hPx device pixels; paint draws it in logical units the first
 // time. Null without a renderer or on failure. The pointer is valid until the next call that
@@ -42,6 +62,10 @@ int gpuCacheSize();
 bool gpuCached(const std::string& key, int* wPx, int* hPx);
 // Textures the cache has created and not yet destroyed (equals gpuCacheSize when all is well).
 int gpuLiveTextures();
+// The pixel bytes (4 a pixel) of all cached textures; never above the budget once room is made.
+size_t gpuCacheBytes();
+// Sets the byte budget (kGpuCacheBudget unless changed) and returns the one before.
+size_t gpuSetCacheBudget(size_t bytes);
 
 // ---- Blits (logical coordinates, alpha 0 to 1; a null texture draws nothing) ----
 

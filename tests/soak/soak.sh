@@ -8,10 +8,10 @@
 # cache never holds more than 401 entries, the game ends with status 0 on SIGTERM, no save
 # fails, and the resident memory at the end is at most 10 % above the memory after warm-up.
 # Warm-up ends with the first sample at half the run and at least 60 s after the cache first
-# evicted. A run too short for that (the two-minute CI run, where memory is still climbing
-# towards its plateau of about 300 MB) is held to a ceiling instead: its largest sample must
-# stay below VANTREL_SOAK_CEILING_MB (640), which a texture or surface lost per frame
-# overshoots within seconds.
+# evicted. A run too short for that (the two-minute CI run) is held to a ceiling instead: its
+# largest sample must stay below VANTREL_SOAK_CEILING_MB (240), which a texture or surface lost
+# per frame overshoots within seconds. Every run ends at most at VANTREL_SOAK_END_MB (220) of
+# resident memory, and the texture cache's pixel bytes never pass its budget of 96 MB.
 #
 # Usage: soak.sh MINUTES [OUTDIR] [BINARY]   (always on a virtual X server of its own)
 # Needs: xvfb-run, xdotool, python3; openbox is used as window manager when installed.
@@ -28,7 +28,9 @@ fi
 
 limit=401
 margin_pct=10
-ceiling_kb=$(( ${VANTREL_SOAK_CEILING_MB:-640} * 1024 ))
+ceiling_kb=$(( ${VANTREL_SOAK_CEILING_MB:-240} * 1024 ))
+end_kb=$(( ${VANTREL_SOAK_END_MB:-220} * 1024 ))
+budget_mb=96
 duration=$((minutes * 60))
 csv="$out/samples.csv"
 log="$out/stderr.txt"
@@ -140,6 +142,10 @@ sizes=$(grep '^\[stats\]' "$log" | sed -n 's/.*Kopien *\([0-9]*x[0-9]*\).*/\1/p'
 [ "$sizes" -ge 3 ] || fail "the game drew at only $sizes sizes: the resizes did not reach it"
 [ "$max_tex" -le "$limit" ] || fail "the texture cache held $max_tex entries"
 [ "$stores" -eq 0 ] || fail "saves failed during the run"
+max_mb=$(grep '^\[stats\]' "$log" | sed -n 's/.* Texturen \([0-9][0-9]*\) MB.*/\1/p' | sort -n | tail -n 1)
+echo "soak: texture cache max ${max_mb:-?} MB of pixels (budget $budget_mb MB)"
+[ -n "$max_mb" ] && [ "$max_mb" -le "$budget_mb" ] || fail "the texture cache held ${max_mb:-?} MB"
+[ "$rss_end" -le "$end_kb" ] || fail "RSS at the end $rss_end kB, above $((end_kb / 1024)) MB"
 if [ -n "${rss_warm:-}" ]; then
   allowed=$(( rss_warm + rss_warm * margin_pct / 100 ))
   [ "$rss_end" -le "$allowed" ] || fail "RSS grew from $rss_warm kB after warm-up to $rss_end kB"

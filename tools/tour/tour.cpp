@@ -6,6 +6,7 @@
 // progress, so the pictures never depend on (or touch) a player's own files.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,10 +21,12 @@
 #include "core/storage.h"
 #include "harness.h"
 #include "i18n/i18n.h"
+#include "screens/menu.h"
 #include "screens/playing.h"
 #include "screens/settings.h"
 #include "ui/app.h"
 #include "ui/draw.h"
+#include "ui/title.h"
 
 namespace fs = std::filesystem;
 using ui::ScreenKind;
@@ -99,13 +102,14 @@ class Driver {
     bool ok() const { return canvas_.ok(); }
     double w() const { return w_; }
     double h() const { return h_; }
+    double t() const { return t_; }
 
     void open(const ui::GameState& s) {
         ui::Game::instance()->resetTo(s);
         frame();
     }
-    void frame(double x = -1, double y = -1, int key = 0, double wheel = 0) {
-        t_ += kDt;
+    void frame(double x = -1, double y = -1, int key = 0, double wheel = 0, double step = kDt) {
+        t_ += step;
         canvas_.frame(t_, [&](ui::Ctx& c) {
             c.in.mouseX = x < 0 ? -100 : x;
             c.in.mouseY = y < 0 ? -100 : y;
@@ -122,6 +126,12 @@ class Driver {
     void wait(double seconds) {
         for (double s = 0; s < seconds - 1e-9; s += kDt)
             frame();
+    }
+    // Ordinary frames up to the time t, the last one shorter where t falls between two.
+    void waitUntil(double t) {
+        while (t_ + kDt <= t + 1e-9)
+            frame();
+        if (t - t_ > 1e-9) frame(-1, -1, 0, 0, t - t_);
     }
     void wheelAt(double x, double y, double clicks, int frames) {
         for (int i = 0; i < frames; ++i) {
@@ -176,6 +186,32 @@ void openAndWait(Driver& d, const ui::GameState& s, double seconds) {
     d.wait(seconds);
 }
 
+// The title's letters turn one after another in a wave that never stops; a picture taken at an
+// arbitrary moment shows a word half turned over. Waits for the moment within the next cycle
+// at which the most turned letter is turned least, so the name reads in the shot.
+void waitForTitleAtRest(Driver& d) {
+    const std::vector<std::string> glyphs = ui::splitUtf8(screens::kGameTitle);
+    auto worstTurn = [&](double t) {
+        double worst = 0;
+        for (size_t i = 0; i < glyphs.size(); ++i) {
+            if (glyphs[i] == " ") continue;
+            const double a = std::fmod(ui::titleGlyphMotion(static_cast<int>(i), t).angleDeg, 360);
+            worst = std::max(worst, std::min(a, 360 - a));
+        }
+        return worst;
+    };
+    constexpr double kCycle = 3.2, kStep = 0.001;
+    double best = 0, bestTurn = 1e9;
+    for (double dt = 0; dt < kCycle; dt += kStep) {
+        const double turn = worstTurn(d.t() + dt);
+        if (turn < bestTurn) {
+            bestTurn = turn;
+            best = dt;
+        }
+    }
+    d.waitUntil(d.t() + best);
+}
+
 void playFirstMoves(Driver& d, int level, int moves) {
     const std::vector<mar::Move> sol = mar::levelSolution(level);
     for (int i = 0; i < moves && i < static_cast<int>(sol.size()); ++i) {
@@ -195,11 +231,18 @@ ui::GameState solvedRecord(int stars) {
 
 std::vector<Shot> allShots() {
     std::vector<Shot> v;
-    v.push_back(
-        {"splash", true, [](Driver& d) { openAndWait(d, record(ScreenKind::Splash), 1.5); }});
-    v.push_back({"menu", true, [](Driver& d) { openAndWait(d, record(ScreenKind::Menu), 1.5); }});
-    v.push_back(
-        {"menu-fresh", false, [](Driver& d) { openAndWait(d, record(ScreenKind::Menu), 1.5); }});
+    v.push_back({"splash", true, [](Driver& d) {
+                     openAndWait(d, record(ScreenKind::Splash), 0.3);
+                     waitForTitleAtRest(d);
+                 }});
+    v.push_back({"menu", true, [](Driver& d) {
+                     openAndWait(d, record(ScreenKind::Menu), 1.5);
+                     waitForTitleAtRest(d);
+                 }});
+    v.push_back({"menu-fresh", false, [](Driver& d) {
+                     openAndWait(d, record(ScreenKind::Menu), 1.5);
+                     waitForTitleAtRest(d);
+                 }});
     v.push_back({"level-select", true,
                  [](Driver& d) { openAndWait(d, record(ScreenKind::LevelSelect), 1.0); }});
     v.push_back({"level-select-fresh", false,

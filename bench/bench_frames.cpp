@@ -100,23 +100,12 @@ Cost playingMs(harness::Canvas& canvas, double& t, int frames) {
                          start.tubeCount(), start.capacity, false);
     const auto solution = mar::levelSolution(kLevel);
     std::vector<double> v;
-    size_t next = 0;
-    bool pickUp = true;
-    double nextClick = t + 0.35;
+    SolutionTaps taps(layout, solution, t);
     std::vector<double> blits;
-    while (static_cast<int>(v.size()) < frames && next < solution.size()) {
+    while (static_cast<int>(v.size()) < frames && !taps.done()) {
         t += kDt;
-        bool click = false;
         double x = 0, y = 0;
-        if (t >= nextClick) {
-            const int tube = pickUp ? solution[next].from : solution[next].to;
-            x = layout.tubes[tube].r.cx();
-            y = layout.tubes[tube].r.cy();
-            click = true;
-            nextClick = t + (pickUp ? 0.1 : 0.6);
-            if (!pickUp) ++next;
-            pickUp = !pickUp;
-        }
+        const bool click = taps.tapAt(t, &x, &y);
         const double c0 = cpuMs();
         canvas.frame(t, [&](ui::Ctx& c) {
             c.in.pressed = click;

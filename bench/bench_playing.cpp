@@ -43,24 +43,12 @@ void run(const char* label, harness::RendererKind kind, int w, int h) {
     screens::layoutBoard(layout, w, h, start.tubeCount(), start.capacity, false);
     const auto solution = mar::levelSolution(kLevel);
 
-    // One click every 0.35 s: pick-ups, flights, landings and liquid all overlap as in real play.
     std::vector<double> frames;
-    size_t next = 0;
-    bool pickUp = true;
-    double nextClick = t + 0.35;
-    while (next < solution.size()) {
+    SolutionTaps taps(layout, solution, t);
+    while (!taps.done()) {
         t += kDt;
-        bool click = false;
         double x = 0, y = 0;
-        if (t >= nextClick) {
-            const int tube = pickUp ? solution[next].from : solution[next].to;
-            x = layout.tubes[tube].r.cx();
-            y = layout.tubes[tube].r.cy();
-            click = true;
-            nextClick = t + (pickUp ? 0.1 : 0.6);
-            if (!pickUp) ++next;
-            pickUp = !pickUp;
-        }
+        const bool click = taps.tapAt(t, &x, &y);
         const double c0 = cpuMs();
         canvas.frame(t, [&](ui::Ctx& c) {
             c.in.pressed = click;

@@ -10,10 +10,13 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "core/state.h"
 #include "core/storage.h"
 #include "harness.h"
+#include "screens/playing.h"
 #include "ui/app.h"
 
 namespace benchsupport {
@@ -124,5 +127,32 @@ inline FrameCost averageFrameCost(harness::Canvas& canvas, double& t, int frames
     }
     return FrameCost{(wallSeconds() - w0) * 1000 / frames, (cpuSeconds() - c0) * 1000 / frames};
 }
+
+// Taps through a stored solution as a brisk player would, one tap every 0.35 s, so that
+// pick-ups, flights, landings and liquid overlap as in real play.
+class SolutionTaps {
+  public:
+    SolutionTaps(const screens::BoardLayout& layout, std::vector<mar::Move> solution, double t)
+        : layout_(layout), solution_(std::move(solution)), nextTap_(t + 0.35) {}
+    bool done() const { return next_ >= solution_.size(); }
+    // Whether a tap falls due in the frame at time t, and where.
+    bool tapAt(double t, double* x, double* y) {
+        if (done() || t < nextTap_) return false;
+        const int tube = pickUp_ ? solution_[next_].from : solution_[next_].to;
+        *x = layout_.tubes[tube].r.cx();
+        *y = layout_.tubes[tube].r.cy();
+        nextTap_ = t + (pickUp_ ? 0.1 : 0.6);
+        if (!pickUp_) ++next_;
+        pickUp_ = !pickUp_;
+        return true;
+    }
+
+  private:
+    const screens::BoardLayout& layout_;
+    std::vector<mar::Move> solution_;
+    size_t next_ = 0;
+    bool pickUp_ = true;
+    double nextTap_;
+};
 
 }  // namespace benchsupport

@@ -105,6 +105,11 @@ void playMusicIfWanted(State& s) {
 // Runs on the worker: only the mixer, never the asset store, which is not shared. The music
 // comes first, so that it starts as soon as it can.
 void decodeAll(const std::string* musicBytes, const std::vector<DecodeJob>& jobs) {
+    // The mixer reports errors through SDL, which keeps them per thread; a thread SDL did not
+    // start must hand that storage back itself, or every init leaks it.
+    struct ThreadStorageRelease {
+        ~ThreadStorageRelease() { SDL_TLSCleanup(); }
+    } releaseOnExit;
     State& s = st();
     if (musicBytes) {
         // Opened, not decoded: the mixer streams it from the cached bytes, which live as long

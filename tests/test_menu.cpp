@@ -59,7 +59,7 @@ void saveLevel(int level, uint32_t seed) {
     g.valid = true;
     g.level = level;
     g.seed = seed;
-    g.state = mar::loadLevel(0);
+    g.state = mar::loadLevel(level);  // a game the board can resume
     store::saveGame(g);
 }
 

@@ -191,6 +191,18 @@ void saveSettings(const Settings& s) {
 
 // ---- The game in progress ----
 
+namespace {
+
+// Counters beyond any real game would overflow on continued play.
+bool countersOutOfRange(const SavedGame& g) {
+    constexpr int kMaxMoves = 1000000;
+    constexpr std::int64_t kMaxElapsedMs = 10LL * 366 * 24 * 3600 * 1000;
+    return g.moveCount < 0 || g.moveCount > kMaxMoves || g.elapsedMs < 0 ||
+           g.elapsedMs > kMaxElapsedMs;
+}
+
+}  // namespace
+
 SavedGame loadGame() {
     SavedGame g;
     json::Value doc = readFile("save.json");
@@ -205,14 +217,31 @@ SavedGame loadGame() {
     g.moveCount = doc["moveCount"].asInt(static_cast<int>(g.history.size()));
     g.elapsedMs = int64Of(doc["elapsedMs"]);
     g.savedAt = int64Of(doc["savedAt"]);
-    // Counters beyond any real game would overflow on continued play.
-    constexpr int kMaxMoves = 1000000;
-    constexpr std::int64_t kMaxElapsedMs = 10LL * 366 * 24 * 3600 * 1000;
-    if (g.moveCount < 0 || g.moveCount > kMaxMoves || g.elapsedMs < 0 ||
-        g.elapsedMs > kMaxElapsedMs)
-        return SavedGame{};  // unusable, and so it brings no play record along
+    if (countersOutOfRange(g)) return SavedGame{};  // unusable: no play record comes along
     g.valid = true;
     return g;
+}
+
+std::string savedGameProblem(const SavedGame& g) {
+    if (!g.valid) return "no saved game";
+    if (g.level < 0 || g.level >= mar::totalLevels()) return "level out of range";
+    if (countersOutOfRange(g)) return "counters out of range";
+    const mar::GameState start = mar::loadLevel(g.level);
+    if (g.state.capacity != start.capacity) return "capacity differs from the level";
+    if (g.state.tubeCount() != start.tubeCount()) return "tube count differs from the level";
+    if (g.state.marbleCount() != start.marbleCount()) return "marble count differs from the level";
+    const int colours = mar::levelInfo(g.level).colors;
+    for (const auto& tube : g.state.tubes) {
+        if (static_cast<int>(tube.size()) > g.state.capacity) return "tube over capacity";
+        for (int c : tube)
+            if (c < 0 || c >= colours) return "colour id out of range";
+    }
+    // Undo walks the history backwards, so every move must name two real tubes.
+    for (const auto& m : g.history)
+        if (m.from < 0 || m.from >= start.tubeCount() || m.to < 0 || m.to >= start.tubeCount() ||
+            m.from == m.to)
+            return "history names a missing tube";
+    return "";
 }
 
 void saveGame(const SavedGame& g) {

@@ -49,6 +49,10 @@ struct SavedGame {
 };
 
 SavedGame loadGame();
+// Why the game cannot be resumed on its level ("level out of range", "colour id out of range",
+// …), or an empty string when it can: the one check behind Continue, the level cards and the
+// board. A hand-edited file may keep every count right and still be unplayable.
+std::string savedGameProblem(const SavedGame& game);
 void saveGame(const SavedGame& game);
 void clearGame();
 

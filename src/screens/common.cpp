@@ -162,7 +162,7 @@ void startLevelAfresh(int level) {
     next.level = level;
     // The card of the level in progress resumes it, as Continue does; any other card drops it.
     const store::SavedGame saved = store::loadGame();
-    if (saved.valid && saved.level == level) {
+    if (saved.level == level && store::savedGameProblem(saved).empty()) {
         next.seed = saved.seed;
     } else {
         store::clearGame();

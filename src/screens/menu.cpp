@@ -42,8 +42,8 @@ class Menu : public ui::Screen {
   public:
     Menu() : save_(store::loadGame()), unlocked_(store::unlockedLevel()) {
         const int total = std::max(1, mar::totalLevels());
-        // A hand-edited or stale file must not send the player to a level that does not exist.
-        if (save_.valid && (save_.level < 0 || save_.level >= total)) save_.valid = false;
+        // Continue offers exactly the game the board would resume.
+        if (!store::savedGameProblem(save_).empty()) save_.valid = false;
         unlocked_ = std::clamp(unlocked_, 1, total + 1);
     }
 

@@ -20,28 +20,6 @@ constexpr double kHandOverAt = 6.27;
 
 }  // namespace
 
-bool savedGameFits(const store::SavedGame& g, int level, uint32_t seed,
-                   const mar::GameState& initial, int colors) {
-    if (!g.valid || g.level != level || g.seed != seed) return false;
-    if (g.state.capacity != initial.capacity || g.state.tubeCount() != initial.tubeCount())
-        return false;
-    if (g.state.marbleCount() != initial.marbleCount()) return false;
-    // A file edited by hand may keep the counts right and still hold colours the palette
-    // cannot index or tubes the glass cannot hold.
-    for (const auto& tube : g.state.tubes) {
-        if (static_cast<int>(tube.size()) > g.state.capacity) return false;
-        for (int c : tube)
-            if (c < 0 || c >= colors) return false;
-    }
-    // Undo replays the history backwards, so every recorded move must name two real tubes.
-    for (const auto& m : g.history) {
-        if (m.from < 0 || m.from >= initial.tubeCount() || m.to < 0 ||
-            m.to >= initial.tubeCount() || m.from == m.to)
-            return false;
-    }
-    return g.moveCount >= 0 && g.elapsedMs >= 0;
-}
-
 PlayingLogic::PlayingLogic(int level, uint32_t seed, bool attract)
     : level_(level),
       seed_(seed),
@@ -60,7 +38,7 @@ PlayingLogic::PlayingLogic(int level, uint32_t seed, bool attract)
         return;
     }
     store::SavedGame saved = store::loadGame();
-    if (savedGameFits(saved, level_, seed_, initial(), info_.colors)) {
+    if (saved.level == level_ && saved.seed == seed_ && store::savedGameProblem(saved).empty()) {
         session_ =
             mar::Session(initial(), saved.state, saved.history, saved.moveCount, saved.elapsedMs);
         // A resumed marble goes back with angle 0: how it looked before is not stored.

@@ -30,11 +30,6 @@ struct MoveOutcome {
 // What the win sequence asks of the screen on this frame.
 enum class WinStep { None, HandOver };
 
-// True when a saved game may be resumed on the level whose start position is `initial`:
-// same level and seed, same shape, and nothing in it that the board could not hold.
-bool savedGameFits(const store::SavedGame& g, int level, uint32_t seed,
-                   const mar::GameState& initial, int colors);
-
 class PlayingLogic {
   public:
     PlayingLogic(int level, uint32_t seed, bool attract);

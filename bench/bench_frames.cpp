@@ -104,17 +104,7 @@ Cost playingMs(harness::Canvas& canvas, double& t, int frames) {
     std::vector<double> blits;
     while (static_cast<int>(v.size()) < frames && !taps.done()) {
         t += kDt;
-        double x = 0, y = 0;
-        const bool click = taps.tapAt(t, &x, &y);
-        const double c0 = cpuMs();
-        canvas.frame(t, [&](ui::Ctx& c) {
-            c.in.pressed = click;
-            c.in.mouseX = x;
-            c.in.mouseY = y;
-            ui::Game::instance()->update(c);
-        });
-        canvas.present();
-        v.push_back(cpuMs() - c0);
+        v.push_back(taps.playFrame(canvas, t));
         blits.push_back(ui::gpuDrawCalls());
     }
     store::clearGame();

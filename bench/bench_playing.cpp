@@ -47,17 +47,7 @@ void run(const char* label, harness::RendererKind kind, int w, int h) {
     SolutionTaps taps(layout, solution, t);
     while (!taps.done()) {
         t += kDt;
-        double x = 0, y = 0;
-        const bool click = taps.tapAt(t, &x, &y);
-        const double c0 = cpuMs();
-        canvas.frame(t, [&](ui::Ctx& c) {
-            c.in.pressed = click;
-            c.in.mouseX = x;
-            c.in.mouseY = y;
-            ui::Game::instance()->update(c);
-        });
-        canvas.present();
-        frames.push_back(cpuMs() - c0);
+        frames.push_back(taps.playFrame(canvas, t));
     }
     const Figures e = summarise(empty), p = summarise(frames);
     std::printf(

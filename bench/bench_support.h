@@ -146,6 +146,20 @@ class SolutionTaps {
         pickUp_ = !pickUp_;
         return true;
     }
+    // One frame of the game at time t, with the tap that falls due in it; its CPU milliseconds.
+    double playFrame(harness::Canvas& canvas, double t) {
+        double x = 0, y = 0;
+        const bool tap = tapAt(t, &x, &y);
+        const double c0 = cpuMs();
+        canvas.frame(t, [&](ui::Ctx& c) {
+            c.in.pressed = tap;
+            c.in.mouseX = x;
+            c.in.mouseY = y;
+            ui::Game::instance()->update(c);
+        });
+        canvas.present();
+        return cpuMs() - c0;
+    }
 
   private:
     const screens::BoardLayout& layout_;

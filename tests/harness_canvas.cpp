@@ -65,7 +65,7 @@ bool videoReady() {
 Canvas::Canvas(const Options& opt) : opt_(opt) {
     if (opt_.scale <= 0) opt_.scale = 1.0;
     // A canvas runs the game's screens as the entry point does.
-    screens::install();
+    screens::install(*ui::Game::instance());
     if (!videoReady()) return;
 
     pxW_ = static_cast<int>(std::lround(opt_.w * opt_.scale));

@@ -8,6 +8,7 @@
 
 #include "harness.h"
 #include "ui/gpu.h"
+#include "ui/profiler.h"
 
 using harness::Canvas;
 using harness::Options;

@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     setenv("XDG_DATA_HOME", (root + "/xdg").c_str(), 1);
     setenv("HOME", (root + "/home").c_str(), 1);
     ::testing::InitGoogleTest(&argc, argv);
-    screens::install();
+    screens::install(*ui::Game::instance());
     int rc = RUN_ALL_TESTS();
     // As the entry point does: no screen may outlive the modules it uses when it leaves.
     ui::Game::instance()->shutdown();

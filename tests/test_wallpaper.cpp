@@ -127,8 +127,11 @@ TEST(Wallpaper, DrawsTheBackgroundThenLifeThenTheScreensEffect) {
     EXPECT_GT(extra, 0);
     EXPECT_TRUE(ui::gpuCached("bg/2/-1/36/640x480", nullptr, nullptr));
 
-    // The top of the navigation stack decides: a fresh game starts on the splash screen.
-    ASSERT_EQ(ui::Game::instance()->top().kind, ScreenKind::Splash);
-    canvas.frame(2, [](ui::Ctx& c) { screens::drawWallpaper(c); });
+    // The record handed to the screen decides.
+    const ui::GameState splash = stateOf(ScreenKind::Splash);
+    canvas.frame(2, [&](ui::Ctx& c) {
+        c.self = &splash;
+        screens::drawWallpaper(c);
+    });
     EXPECT_TRUE(ui::gpuCached("bg/1/-1/36/640x480", nullptr, nullptr));
 }

@@ -50,7 +50,7 @@ class About : public ui::Screen {
         if (ui::pillButton(c, ui::Mirror(0, c.w).rect({16, 12, 104, 34}), i18n::tr("about.back"),
                            ui::PillIcon::Back)) {
             audio::play(audio::Sfx::Click);
-            ui::Game::instance()->pop();
+            c.pop();
             return;
         }
         const double hw = std::min(c.w - 264, 260.0);
@@ -67,7 +67,7 @@ class About : public ui::Screen {
         contentH_ = L.contentH;
         ui::applyScroll(c, L.panel, contentH_, &scroll_);
         ui::scrollbar(c, L.panel, contentH_, scroll_);
-        if (!navigated && c.in.hasKey(SDLK_ESCAPE)) ui::Game::instance()->pop();
+        if (!navigated && c.in.hasKey(SDLK_ESCAPE)) c.pop();
     }
 
   private:
@@ -105,7 +105,7 @@ class About : public ui::Screen {
         audio::play(audio::Sfx::Click);
         ui::GameState s;
         s.kind = ui::ScreenKind::Licenses;
-        ui::Game::instance()->push(s);
+        c.push(s);
         return true;
     }
 

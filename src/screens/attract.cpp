@@ -53,27 +53,38 @@ class Attract : public ui::Screen {
   public:
     explicit Attract(uint32_t runId)
         : runId_(runId), rng_(attractRng(runId)), total_(mar::totalLevels()) {
-        board_ = makeAttractBoard(pickLevel(), runId_);
+        showBoard(pickLevel(), runId_);
     }
 
     void update(ui::Ctx& c) override {
         if (start_ < 0) start_ = c.t;
+        // The board draws for its own record, so it stands in its own level's world.
+        const ui::GameState* own = c.self;
+        c.self = &boardRecord_;
         board_->update(c);
+        c.self = own;
         if (attractBoardDone(board_)) {
             ++round_;
             const int level = pickLevel();
-            board_ = makeAttractBoard(level, runId_ + static_cast<uint32_t>(round_));
+            showBoard(level, runId_ + static_cast<uint32_t>(round_));
             return;
         }
         drawBadges(c);
         if (c.in.any() || c.t - start_ > kDemoSeconds) {
             ui::GameState menu;
             menu.kind = ui::ScreenKind::Menu;
-            ui::Game::instance()->replace(menu);
+            c.replace(menu);
         }
     }
 
   private:
+    void showBoard(int level, uint32_t seed) {
+        board_ = makeAttractBoard(level, seed);
+        boardRecord_.kind = ui::ScreenKind::Attract;
+        boardRecord_.level = level;
+        boardRecord_.runId = runId_;
+    }
+
     int pickLevel() {
         lastLevel_ = pickAttractLevel(rng_, total_, lastLevel_);
         return lastLevel_;
@@ -100,6 +111,7 @@ class Attract : public ui::Screen {
     int lastLevel_ = -1;
     double start_ = -1;
     std::unique_ptr<ui::Screen> board_;
+    ui::GameState boardRecord_;
 };
 
 }  // namespace

@@ -61,12 +61,11 @@ void drawWallpaperFor(ui::Ctx& c, const ui::GameState& s) {
 }
 
 void drawWallpaper(ui::Ctx& c) {
-    ui::Game* game = ui::Game::instance();
-    // A screen drawn with no record on the stack (after the stack was torn down) stands on the
-    // beach the screens without a level share, instead of reading a record that is not there.
+    // A screen drawn with no record handed over stands on the beach the screens without a level
+    // share.
     ui::GameState shared;
     shared.kind = ui::ScreenKind::Settings;
-    drawWallpaperFor(c, game->depth() > 0 ? game->top() : shared);
+    drawWallpaperFor(c, c.self ? *c.self : shared);
 }
 
 int pageCountFor(int totalLevels) {
@@ -155,7 +154,7 @@ int cardGridFrame(ui::Ctx& c, const CardGrid& grid, int count, double* scroll,
     return chosen;
 }
 
-void startLevelAfresh(int level) {
+void startLevelAfresh(const ui::Ctx& c, int level) {
     audio::play(audio::Sfx::Click);
     ui::GameState next;
     next.kind = ui::ScreenKind::Playing;
@@ -168,7 +167,7 @@ void startLevelAfresh(int level) {
         store::clearGame();
         next.seed = static_cast<uint32_t>(store::nowMs() & 0xFFFFFFFFu);
     }
-    ui::Game::instance()->push(next);
+    c.push(next);
 }
 
 ui::Rect cardGridViewport(double w, double h) {

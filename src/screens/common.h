@@ -19,7 +19,7 @@ struct Wallpaper {
 };
 
 Wallpaper wallpaperFor(const ui::GameState& s);
-// Draws the wallpaper of the screen on top of the navigation stack; every screen calls it first.
+// Draws the wallpaper of the screen's own record (`ui::Ctx::self`); every screen calls it first.
 void drawWallpaper(ui::Ctx& c);
 // The same for a given navigation record.
 void drawWallpaperFor(ui::Ctx& c, const ui::GameState& s);
@@ -60,7 +60,7 @@ int cardGridFrame(ui::Ctx& c, const CardGrid& grid, int count, double* scroll,
                   const std::function<bool(int k, const ui::Rect& r)>& drawCard);
 // A card's level chosen: the level in progress is resumed; for any other level the saved game
 // is dropped and the level pushed afresh with a new seed.
-void startLevelAfresh(int level);
+void startLevelAfresh(const ui::Ctx& c, int level);
 
 // The grid's viewport in a window of w x h.
 ui::Rect cardGridViewport(double w, double h);

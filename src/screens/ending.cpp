@@ -356,10 +356,10 @@ void drawBuddhaMarble(double cx, double cy, double r, double t) {
                       0xF1C452, 1);
 }
 
-void goToMenu() {
+void goToMenu(const ui::Ctx& c) {
     ui::GameState menu;
     menu.kind = ui::ScreenKind::Menu;
-    ui::Game::instance()->resetTo(menu);
+    c.resetTo(menu);
 }
 
 class Ending : public ui::Screen {
@@ -410,11 +410,11 @@ class Ending : public ui::Screen {
         back.fontSize = 17;
         if (ui::menuButton(c, L.back, i18n::tr("ending.back"), back)) {
             audio::play(audio::Sfx::Click);
-            goToMenu();
+            goToMenu(c);
             return;
         }
         ui::drawCherryBlossoms(c);
-        if (c.in.hasKey(SDLK_ESCAPE)) goToMenu();
+        if (c.in.hasKey(SDLK_ESCAPE)) goToMenu(c);
     }
 
   private:

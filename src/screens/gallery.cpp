@@ -81,7 +81,7 @@ class Gallery : public ui::Screen {
         if (ui::pillButton(c, ui::Mirror(0, c.w).rect({16, 12, 104, 34}), i18n::tr("gallery.back"),
                            ui::PillIcon::Back)) {
             audio::play(audio::Sfx::Click);
-            ui::Game::instance()->pop();
+            c.pop();
             return;
         }
         const double hw = std::min(c.w - 264, 260.0);
@@ -109,7 +109,7 @@ class Gallery : public ui::Screen {
             if (drawPage(c)) return;
         }
         ui::footer(c, c.h);
-        if (c.in.hasKey(SDLK_ESCAPE)) ui::Game::instance()->pop();
+        if (c.in.hasKey(SDLK_ESCAPE)) c.pop();
     }
 
   private:
@@ -132,7 +132,7 @@ class Gallery : public ui::Screen {
             return true;
         });
         if (chosen < 0) return false;
-        startLevelAfresh(solves_[onPage[static_cast<size_t>(chosen)]].level);
+        startLevelAfresh(c, solves_[onPage[static_cast<size_t>(chosen)]].level);
         return true;
     }
 

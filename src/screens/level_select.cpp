@@ -75,7 +75,7 @@ class LevelSelect : public ui::Screen {
         if (ui::pillButton(c, ui::Mirror(0, c.w).rect({16, 12, 104, 34}), i18n::tr("levels.back"),
                            ui::PillIcon::Back)) {
             audio::play(audio::Sfx::Click);
-            ui::Game::instance()->pop();
+            c.pop();
             return;
         }
         const double hw = std::min(c.w - 264, 260.0);
@@ -98,7 +98,7 @@ class LevelSelect : public ui::Screen {
 
         if (drawGrid(c)) return;
         ui::footer(c, c.h);
-        if (c.in.hasKey(SDLK_ESCAPE)) ui::Game::instance()->pop();
+        if (c.in.hasKey(SDLK_ESCAPE)) c.pop();
     }
 
   private:
@@ -124,7 +124,7 @@ class LevelSelect : public ui::Screen {
                 return first + k <= activeFlat_;  // locked cards take no clicks
             });
         if (chosen < 0) return false;
-        startLevelAfresh(first + chosen);
+        startLevelAfresh(c, first + chosen);
         return true;
     }
 

@@ -65,7 +65,7 @@ class Licenses : public ui::Screen {
         if (ui::pillButton(c, ui::Mirror(0, c.w).rect({16, 12, 104, 34}), i18n::tr("licenses.back"),
                            ui::PillIcon::Back)) {
             audio::play(audio::Sfx::Click);
-            ui::Game::instance()->pop();
+            c.pop();
             return;
         }
         const double hw = std::min(c.w - 264, 260.0);
@@ -98,7 +98,7 @@ class Licenses : public ui::Screen {
         contentH_ = y + scroll_ - kPanelTop + 12;
         ui::applyScroll(c, panel, contentH_, &scroll_);
         ui::scrollbar(c, panel, contentH_, scroll_);
-        if (c.in.hasKey(SDLK_ESCAPE)) ui::Game::instance()->pop();
+        if (c.in.hasKey(SDLK_ESCAPE)) c.pop();
     }
 
   private:

@@ -78,7 +78,7 @@ class Menu : public ui::Screen {
         } else if (c.t - lastInput_ > kIdleSeconds) {
             ui::GameState demo = record(ui::ScreenKind::Attract);
             demo.runId = static_cast<uint32_t>(store::nowMs());
-            ui::Game::instance()->replace(demo);
+            c.replace(demo);
         }
     }
 
@@ -105,29 +105,27 @@ class Menu : public ui::Screen {
             if (hit) audio::play(audio::Sfx::Click);
             return hit;
         };
-        ui::Game* game = ui::Game::instance();
-
         if (button(i18n::tr(allCleared ? "menu.allCleared" : "menu.levelSelect"))) {
-            game->push(record(ui::ScreenKind::LevelSelect));
+            c.push(record(ui::ScreenKind::LevelSelect));
             return true;
         }
         if (showContinue && button(i18n::tr("menu.continue", {{"n", std::to_string(cont + 1)}}))) {
             ui::GameState play = record(ui::ScreenKind::Playing);
             play.level = cont;
             play.seed = save_.valid ? save_.seed : static_cast<uint32_t>(store::nowMs());
-            game->push(play);
+            c.push(play);
             return true;
         }
         if (button(i18n::tr("menu.gallery"))) {
-            game->push(record(ui::ScreenKind::Gallery));
+            c.push(record(ui::ScreenKind::Gallery));
             return true;
         }
         if (button(i18n::tr("menu.settings"))) {
-            game->push(record(ui::ScreenKind::Settings));
+            c.push(record(ui::ScreenKind::Settings));
             return true;
         }
         if (button(i18n::tr("menu.about"))) {
-            game->push(record(ui::ScreenKind::About));
+            c.push(record(ui::ScreenKind::About));
             return true;
         }
         if (button(i18n::tr("menu.quit"))) {

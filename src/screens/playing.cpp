@@ -141,15 +141,7 @@ class Playing : public ui::Screen {
     ~Playing() override { game_.leave(); }
 
     void update(ui::Ctx& c) override {
-        if (game_.attract()) {
-            // A demo board stands in its own level's world, not the attract record's.
-            ui::GameState scenery;
-            scenery.kind = ui::ScreenKind::Attract;
-            scenery.level = game_.level();
-            drawWallpaperFor(c, scenery);
-        } else {
-            drawWallpaper(c);
-        }
+        drawWallpaper(c);
         game_.beginFrame(c.t);
         layoutBoard(layout_, c.w, c.h, game_.state().tubeCount(), game_.state().capacity,
                     game_.attract());
@@ -310,7 +302,7 @@ class Playing : public ui::Screen {
             next.moves = game_.moveCount();
             next.elapsedMs = game_.finalElapsed();
             left_ = true;
-            ui::Game::instance()->replace(next);
+            c.replace(next);
         }
     }
 
@@ -458,7 +450,7 @@ class Playing : public ui::Screen {
         if (ui::pillButton(c, m.rect({16, by, 104, bh}), i18n::tr("playing.back"),
                            ui::PillIcon::Back)) {
             audio::play(audio::Sfx::Click);
-            goToMenu();
+            goToMenu(c);
             return;
         }
         if (ui::pillButton(c, m.rect({c.w - 16 - 104, by, 104, bh}), i18n::tr("playing.undo"),
@@ -493,18 +485,18 @@ class Playing : public ui::Screen {
 
     // ---- Input ----
 
-    void goToMenu() {
+    void goToMenu(const ui::Ctx& c) {
         ui::GameState menu;
         menu.kind = ui::ScreenKind::Menu;
         left_ = true;
-        ui::Game::instance()->resetTo(menu);
+        c.resetTo(menu);
     }
 
     void handleInput(ui::Ctx& c) {
         if (left_ || game_.attract()) return;
         // Once solved, only leaving reacts; the win sequence's reward is already stored.
         if (game_.solved()) {
-            if (c.in.hasKey(SDLK_ESCAPE)) goToMenu();
+            if (c.in.hasKey(SDLK_ESCAPE)) goToMenu(c);
             return;
         }
         for (int i = 0; i < game_.state().tubeCount(); ++i) {
@@ -514,7 +506,7 @@ class Playing : public ui::Screen {
             }
         }
         if (c.in.hasKey(SDLK_ESCAPE)) {
-            goToMenu();
+            goToMenu(c);
         } else if (c.in.hasKey(SDLK_u) || c.in.hasKey(SDLK_BACKSPACE)) {
             undo();
         } else if (c.in.hasKey(SDLK_r)) {

@@ -31,8 +31,8 @@ std::unique_ptr<ui::Screen> makeScreen(const ui::GameState& s) {
     return makeSplash();
 }
 
-void install() {
-    ui::Game::instance()->setScreenFactory(makeScreen);
+void install(ui::Game& game) {
+    game.setScreenFactory(makeScreen);
 }
 
 }  // namespace screens

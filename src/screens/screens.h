@@ -22,6 +22,6 @@ std::unique_ptr<ui::Screen> makeAttract(const ui::GameState& s);
 // The screen of a record by its kind.
 std::unique_ptr<ui::Screen> makeScreen(const ui::GameState& s);
 // Hands makeScreen to the screen stack; every program that runs screens calls it once at start.
-void install();
+void install(ui::Game& game);
 
 }  // namespace screens

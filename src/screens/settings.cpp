@@ -87,7 +87,7 @@ class Settings : public ui::Screen {
   public:
     ~Settings() override {
         // Leaving by any other way than the two exits must not lose a drag's last value.
-        if (writePending_) ui::Game::instance()->persistSettings();
+        if (writePending_) ui::Game::persistSettings();
     }
 
     void update(ui::Ctx& c) override {
@@ -114,7 +114,7 @@ class Settings : public ui::Screen {
         } else if (langOpen_) {
             drawLanguageSheet(c);
         } else if (c.in.hasKey(kEscape)) {
-            leave();
+            leave(c);
             return;
         }
         settleWrite(c);
@@ -123,13 +123,12 @@ class Settings : public ui::Screen {
   private:
     // Everything under the overlays; returns true when the back button left the screen.
     bool controls(ui::Ctx& c) {
-        ui::Game* game = ui::Game::instance();
-        store::Settings& s = game->settings();
+        store::Settings& s = c.settings();
         const SettingsLayout L = settingsLayout(c.w, c.h);
 
         if (ui::pillButton(c, L.back, i18n::tr("settings.back"), ui::PillIcon::Back)) {
             audio::play(audio::Sfx::Click);
-            leave();
+            leave(c);
             return true;
         }
         ui::titleCard(c, L.headline, i18n::tr("settings.headline"), "");
@@ -164,7 +163,7 @@ class Settings : public ui::Screen {
             // The main loop sees the changed setting and switches the window.
             s.fullscreen = !s.fullscreen;
             audio::play(audio::Sfx::Click);
-            persist();
+            persist(c);
         }
 
         section(c, L, L.languageY, i18n::tr("settings.language"));
@@ -242,7 +241,7 @@ class Settings : public ui::Screen {
 
     void drawLanguageSheet(ui::Ctx& c) {
         cairo_t* cr = c.cr;
-        const store::Settings& s = ui::Game::instance()->settings();
+        const store::Settings& s = c.settings();
         ui::fillRect(cr, ui::Rect{0, 0, c.w, c.h}, 0x000000, 0.4);
         const ui::Rect sheet = languageSheetRect(c.w, c.h);
         ui::fillRoundedRect(cr, sheet, 16, theme::kBg, 1);
@@ -281,19 +280,19 @@ class Settings : public ui::Screen {
         ui::scrollbar(c, sheet, contentH, langScroll_);
 
         if (wasPicked) {
-            pick(picked);
+            pick(c, picked);
         } else if (freePress || c.in.hasKey(kEscape)) {
             langOpen_ = false;
         }
         c.clickUsed = true;
     }
 
-    void pick(const std::string& code) {
+    void pick(const ui::Ctx& c, const std::string& code) {
         audio::play(audio::Sfx::Click);
-        store::Settings& s = ui::Game::instance()->settings();
+        store::Settings& s = c.settings();
         s.language = code;
         i18n::setLanguage(code);
-        persist();
+        persist(c);
         langOpen_ = false;
     }
 
@@ -315,17 +314,17 @@ class Settings : public ui::Screen {
 
     void settleWrite(const ui::Ctx& c) {
         if (!writePending_) return;
-        if (!c.in.mouseDown || c.t - pendingSince_ >= kDragWriteInterval) persist();
+        if (!c.in.mouseDown || c.t - pendingSince_ >= kDragWriteInterval) persist(c);
     }
 
-    void persist() {
-        ui::Game::instance()->persistSettings();
+    void persist(const ui::Ctx& c) {
+        c.persistSettings();
         writePending_ = false;
     }
 
-    void leave() {
-        persist();
-        ui::Game::instance()->pop();
+    void leave(const ui::Ctx& c) {
+        persist(c);
+        c.pop();
     }
 
     bool langOpen_ = false;

@@ -133,7 +133,7 @@ class Solved : public ui::Screen {
                 next.kind = ui::ScreenKind::Ending;
                 next.forcePerfect = -1;
             }
-            ui::Game::instance()->replace(next);
+            c.replace(next);
             return;
         }
         if (ui::menuButton(c, buttons[1], i18n::tr("solved.again"), normal)) {
@@ -142,14 +142,14 @@ class Solved : public ui::Screen {
             again.kind = ui::ScreenKind::Playing;
             again.level = level_;
             again.seed = freshSeed();
-            ui::Game::instance()->replace(again);
+            c.replace(again);
             return;
         }
         if (ui::menuButton(c, buttons[2], i18n::tr("solved.toMenu"), normal)) {
             leave();
             ui::GameState menu;
             menu.kind = ui::ScreenKind::Menu;
-            ui::Game::instance()->resetTo(menu);
+            c.resetTo(menu);
             return;
         }
         ui::footer(c, c.h);

@@ -40,7 +40,7 @@ class Splash : public ui::Screen {
         if (c.t - start_ >= kSplashSeconds || c.in.any()) {
             ui::GameState menu;
             menu.kind = ui::ScreenKind::Menu;
-            ui::Game::instance()->replace(menu);
+            c.replace(menu);
         }
     }
 

@@ -21,6 +21,29 @@ bool Ctx::takeRightClick(const Rect& r) {
     return true;
 }
 
+const GameState& Ctx::record() const {
+    static const GameState kNone;
+    return self ? *self : kNone;
+}
+void Ctx::push(const GameState& s) const {
+    if (game) game->push(s);
+}
+void Ctx::pop() const {
+    if (game) game->pop();
+}
+void Ctx::replace(const GameState& s) const {
+    if (game) game->replace(s);
+}
+void Ctx::resetTo(const GameState& s) const {
+    if (game) game->resetTo(s);
+}
+store::Settings& Ctx::settings() const {
+    return Game::settings();
+}
+void Ctx::persistSettings() const {
+    Game::persistSettings();
+}
+
 WindowPlacement placeWindow(const store::Settings& s, const IntRect& b) {
     WindowPlacement p;
     p.w = s.windowW;
@@ -153,7 +176,12 @@ void Game::update(Ctx& ctx) {
     if (!screen_) carryOut();
     ensureScreen();
     if (!screen_) return;
+    // The record is copied: the screen's own requests must not change what it reads this frame.
+    const GameState self = top();
+    ctx.game = this;
+    ctx.self = &self;
     screen_->update(ctx);
+    ctx.self = nullptr;
     carryOut();
 }
 

@@ -40,7 +40,11 @@ struct Input {
     bool any() const { return pressed || rightPressed || !keys.empty() || wheel != 0; }
 };
 
-// The per-frame context handed to the live screen.
+struct GameState;
+class Game;
+
+// The per-frame context handed to the live screen: the frame, the input, and all a screen may
+// reach beyond itself (its own navigation record, navigation requests and the settings).
 struct Ctx {
     cairo_t* cr = nullptr;  // already scaled to logical units
     double w = 0, h = 0;
@@ -55,6 +59,21 @@ struct Ctx {
     bool takeRightClick(const Rect& r);
     bool hover(const Rect& r) const { return r.contains(in.mouseX, in.mouseY); }
     bool landscape() const { return w > h; }
+
+    // Set by the screen stack for the screen it runs. A screen that runs another one inside it
+    // (the demo its boards) hands that one its own record.
+    const GameState* self = nullptr;
+    Game* game = nullptr;
+
+    // The record the screen was built from; a default record when none was handed over.
+    const GameState& record() const;
+    // Navigation requests, carried out once the screen's frame is over.
+    void push(const GameState& s) const;
+    void pop() const;
+    void replace(const GameState& s) const;
+    void resetTo(const GameState& s) const;
+    store::Settings& settings() const;
+    void persistSettings() const;
 };
 
 enum class ScreenKind {
@@ -130,8 +149,9 @@ class Game {
     // leaving (the settings, the store, the sound) still run. The entry point calls it once the
     // loop is over, so nothing of a screen is left to run at static destruction.
     void shutdown();
-    store::Settings& settings();
-    void persistSettings();
+    // The one settings record, loaded on first use; it outlives the stack and its screens.
+    static store::Settings& settings();
+    static void persistSettings();
 
     // The top record; after shutdown, when the stack is empty, a default record.
     const GameState& top() const;

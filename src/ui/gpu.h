@@ -95,11 +95,4 @@ void gpuUploadFrame(SDL_Texture* tex, cairo_surface_t* surface, const SDL_Rect* 
 // Turns premultiplied ARGB32 pixels into straight alpha in place (only partial alpha changes).
 void unpremultiplyRow(uint32_t* px, int count);
 
-// ---- Profiler (active only when VANTREL_STATS is set) ----
-
-void profBegin(const char* name);
-void profEnd(const char* name);
-// " name mean-ms" per section with calls since the last report; empty when there are none.
-std::string profReport();
-
 }  // namespace ui

@@ -1,12 +1,15 @@
 // The playing screen's rules: moves, undo, restart, the clock, saving, resuming and solving.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "core/levels.h"
 #include "core/state.h"
 #include "core/storage.h"
+#include "screens/board_motion.h"
 #include "screens/playing_logic.h"
 #include "test_support.h"
 
@@ -315,38 +318,72 @@ TEST_F(PlayingLogicTest, ADemoBoardSettlesAndNeverWritesAnything) {
     EXPECT_TRUE(store::listSolves().empty());
 }
 
-TEST_F(PlayingLogicTest, LiquidRisesOnlyAfterTheMarbleLands) {
+TEST_F(PlayingLogicTest, LiquidRisesAfterTheLandingDrainsOnUndoAndAResumedBoardStartsFull) {
     PlayingLogic p(0, kSeed, false);
-    const auto solution = mar::levelSolution(0);
-    // Find the first move that completes a tube.
-    for (const auto& m : solution) {
-        p.doMove(m.from, m.to);
-        if (mar::isTubeComplete(p.state(), m.to)) {
-            EXPECT_EQ(p.fillTargets[m.to], 0.0);
-            p.landFlight();
-            EXPECT_EQ(p.fillTargets[m.to], 1.0);
-            EXPECT_EQ(p.fills[m.to], 0.0);
-            // Taking the marble back drains the tube at once.
-            p.undo();
-            EXPECT_EQ(p.fillTargets[m.to], 0.0);
-            return;
-        }
-        p.landFlight();
-    }
-    FAIL() << "level 0's solution completes no tube";
-}
-
-TEST_F(PlayingLogicTest, CompletedTubesOfAResumedGameStartFull) {
-    PlayingLogic p(0, kSeed, false);
+    std::vector<screens::TubeMotion> motion = screens::restingMotion(p.state());
     const auto solution = mar::levelSolution(0);
     int completed = -1;
     for (size_t i = 0; i + 1 < solution.size() && completed < 0; ++i) {
-        play(p, solution[i]);
-        if (mar::isTubeComplete(p.state(), solution[i].to)) completed = solution[i].to;
+        const mar::Move m = solution[i];
+        p.doMove(m.from, m.to);
+        const bool completes = mar::isTubeComplete(p.state(), m.to);
+        // While the marble flies, its tube stays empty of liquid.
+        EXPECT_TRUE(screens::syncLiquid(motion, p.state(), p.flightTarget()).empty());
+        p.landFlight();
+        const std::vector<int> rising = screens::syncLiquid(motion, p.state(), p.flightTarget());
+        if (!completes) continue;
+        EXPECT_EQ(rising, std::vector<int>{m.to});
+        EXPECT_EQ(motion[m.to].fill, 0.0);
+        motion[m.to].step(1.5);
+        EXPECT_GT(motion[m.to].fill, 0.0);
+        EXPECT_FALSE(motion[m.to].still());
+        motion[m.to].step(1.6);
+        EXPECT_EQ(motion[m.to].fill, 1.0);
+        // Asked again, a full tube stays as it is and is not voiced twice.
+        EXPECT_TRUE(screens::syncLiquid(motion, p.state(), -1).empty());
+        EXPECT_EQ(motion[m.to].fill, 1.0);
+        completed = m.to;
     }
-    ASSERT_GE(completed, 0);
-    PlayingLogic r(0, kSeed, false);
-    EXPECT_EQ(r.fills[completed], 1.0);
-    EXPECT_EQ(r.fillTargets[completed], 1.0);
-    EXPECT_EQ(r.fillT[completed], 3.0);
+    ASSERT_GE(completed, 0) << "level 0's solution completes no tube before the last move";
+
+    // A resumed board shows its complete tubes full at once, and nothing else moving.
+    PlayingLogic resumed(0, kSeed, false);
+    const auto fresh = screens::restingMotion(resumed.state());
+    EXPECT_EQ(fresh[completed].fill, 1.0);
+    EXPECT_EQ(fresh[completed].liquid, screens::TubeMotion::Liquid::Full);
+
+    // Taking the completing marble back drains the tube at once.
+    p.undo();
+    EXPECT_TRUE(screens::syncLiquid(motion, p.state(), -1).empty());
+    EXPECT_EQ(motion[completed].fill, 0.0);
+    EXPECT_TRUE(motion[completed].still());
+}
+
+TEST(BoardMotion, ALandingSinksSpringsBackAndACompletingOneGlowsThenAllComesToRest) {
+    screens::TubeMotion m;
+    m.land(10, true);
+    m.step(0.07);
+    EXPECT_EQ(m.bounce, screens::TubeMotion::Bounce::Springing);
+    EXPECT_DOUBLE_EQ(m.dip, 10);
+    EXPECT_EQ(m.glow, screens::TubeMotion::Glow::Brightening);
+    m.step(0.05);
+    EXPECT_EQ(m.glow, screens::TubeMotion::Glow::Fading);
+    EXPECT_DOUBLE_EQ(m.glowLevel, 1);
+    double deepest = m.dip, shallowest = m.dip;
+    for (int f = 0; f < 600 && !m.still(); ++f) {
+        m.step(1.0 / 60);
+        deepest = std::max(deepest, m.dip);
+        shallowest = std::min(shallowest, m.dip);
+    }
+    EXPECT_TRUE(m.still());
+    EXPECT_EQ(m.bounce, screens::TubeMotion::Bounce::Resting);
+    EXPECT_EQ(m.glow, screens::TubeMotion::Glow::Off);
+    EXPECT_LE(deepest, 10.0);
+    EXPECT_LT(shallowest, 0.0);  // a spring overshoots its rest height
+
+    screens::TubeMotion plain;
+    plain.land(4, false);
+    plain.step(0.01);
+    EXPECT_EQ(plain.glow, screens::TubeMotion::Glow::Off);
+    EXPECT_GT(plain.dip, 0.0);
 }

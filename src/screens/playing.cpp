@@ -12,6 +12,7 @@
 #include "core/state.h"
 #include "i18n/i18n.h"
 #include "platform/audio.h"
+#include "screens/board_motion.h"
 #include "screens/common.h"
 #include "screens/playing_logic.h"
 #include "screens/screens.h"
@@ -78,12 +79,6 @@ constexpr double kLift = 14;
 double easeInOutFlight(double t) {
     return t * t * (3 - 2 * t);
 }
-double easeOutQuad(double t) {
-    return 1 - (1 - t) * (1 - t);
-}
-double easeInOutCubic(double t) {
-    return t < 0.5 ? 4 * t * t * t : 1 - std::pow(2 - 2 * t, 3) / 2;
-}
 
 struct Flight {
     bool active = false;
@@ -124,17 +119,8 @@ struct Flight {
 
 class Playing : public ui::Screen {
   public:
-    Playing(int level, uint32_t seed, bool attract) : game_(level, seed, attract) {
-        const size_t n = game_.state().tubes.size();
-        dips_.assign(n, 0);
-        dipVel_.assign(n, 0);
-        dipT_.assign(n, 0);
-        dipMag_.assign(n, 0);
-        dipPhase_.assign(n, 0);
-        glows_.assign(n, 0);
-        glowT_.assign(n, 0);
-        glowPhase_.assign(n, 0);
-    }
+    Playing(int level, uint32_t seed, bool attract)
+        : game_(level, seed, attract), motion_(restingMotion(game_.state())) {}
 
     // However the screen is left (back, Escape, quit, a signal), the clock since the last move
     // is kept.
@@ -183,6 +169,14 @@ class Playing : public ui::Screen {
         f.triggerFlash = out.triggerFlash;
         f.active = true;
         flight_ = f;
+        syncLiquid();
+    }
+
+    // Complete tubes fill with their colour's liquid, voiced as they begin; others drain.
+    void syncLiquid() {
+        const mar::GameState& s = game_.state();
+        for (int i : screens::syncLiquid(motion_, s, game_.flightTarget()))
+            audio::playFluidRise(s.tubes[i].front());
     }
 
     void tapTube(int i) {
@@ -209,6 +203,7 @@ class Playing : public ui::Screen {
         if (flight_.active || game_.historySize() == 0 || game_.solved()) return;
         game_.undo();
         selected_ = -1;
+        syncLiquid();
     }
 
     void restart() {
@@ -216,84 +211,23 @@ class Playing : public ui::Screen {
         flight_.active = false;
         game_.restart();
         selected_ = -1;
+        // The start position's liquid starts afresh.
+        for (TubeMotion& m : motion_)
+            m.liquid = TubeMotion::Liquid::Empty;
+        syncLiquid();
     }
 
     // ---- Per-frame animation ----
 
     void step(ui::Ctx& c) {
         const double d = std::min(c.dt, 0.05);
-        const int n = game_.state().tubeCount();
         if (flight_.active) {
             flight_.t += d;
-            if (flight_.t >= kFlightTime) {
-                flight_.active = false;
-                const int ti = flight_.targetIdx;
-                dipPhase_[ti] = 1;
-                dipT_[ti] = 0;
-                dipMag_[ti] = flight_.dipMagnitude;
-                if (flight_.triggerFlash) {
-                    glowPhase_[ti] = 1;
-                    glowT_[ti] = 0;
-                }
-                game_.landFlight();
-            }
+            if (flight_.t >= kFlightTime) land();
         }
-        for (int i = 0; i < n; ++i) {
-            if (dipPhase_[i] == 1) {
-                dipT_[i] += d;
-                const double p = dipT_[i] / 0.07;
-                dips_[i] = dipMag_[i] * easeOutQuad(std::min(p, 1.0));
-                if (p >= 1) {
-                    dipPhase_[i] = 2;
-                    dipVel_[i] = 0;
-                }
-            } else if (dipPhase_[i] == 2) {
-                const double acc = (-320 * dips_[i] - 10 * dipVel_[i]) / 0.8;
-                dipVel_[i] += acc * d;
-                dips_[i] += dipVel_[i] * d;
-                if (std::fabs(dips_[i]) < 0.05 && std::fabs(dipVel_[i]) < 0.5) {
-                    dips_[i] = dipVel_[i] = 0;
-                    dipPhase_[i] = 0;
-                }
-            }
-            if (glowPhase_[i] == 1) {
-                glowT_[i] += d;
-                glows_[i] = std::min(1.0, glowT_[i] / 0.12);
-                if (glowT_[i] >= 0.12) {
-                    glowPhase_[i] = 2;
-                    glowT_[i] = 0;
-                }
-            } else if (glowPhase_[i] == 2) {
-                glowT_[i] += d;
-                const double r = glowT_[i] / 0.7;
-                glows_[i] = 1 - r;
-                if (r >= 1) {
-                    glows_[i] = 0;
-                    glowPhase_[i] = 0;
-                }
-            }
-            if (game_.fillTargets[i] <= 0) {
-                game_.fills[i] = 0;
-                game_.fillT[i] = 0;
-            } else if (game_.fills[i] < 1) {
-                game_.fillT[i] += d;
-                game_.fills[i] = easeInOutCubic(std::min(game_.fillT[i] / 3.0, 1.0));
-            }
-        }
-        if (game_.attract() && !flight_.active && !mar::isSolved(game_.state())) {
-            game_.attractT += d;
-            const auto& sol = game_.solution();
-            if (game_.attractT >= 0.65 && game_.autoIdx < static_cast<int>(sol.size())) {
-                game_.attractT = 0;
-                const mar::Move m = sol[game_.autoIdx];
-                if (mar::canMoveOne(game_.state(), m.from, m.to)) {
-                    ++game_.autoIdx;
-                    move(m.from, m.to);
-                } else {
-                    game_.autoIdx = static_cast<int>(sol.size());
-                }
-            }
-        }
+        for (TubeMotion& m : motion_)
+            m.step(d);
+        if (const auto m = game_.demoMoveDue(d, flight_.active)) move(m->from, m->to);
         game_.checkSolved(c.t);
         if (game_.driveWin(c.t) == WinStep::HandOver) {
             ui::GameState next;
@@ -304,6 +238,15 @@ class Playing : public ui::Screen {
             left_ = true;
             c.replace(next);
         }
+    }
+
+    // The flying marble is in its tube: the tube bounces (and glows when it is complete now),
+    // and its liquid may rise.
+    void land() {
+        flight_.active = false;
+        motion_[flight_.targetIdx].land(flight_.dipMagnitude, flight_.triggerFlash);
+        game_.landFlight();
+        syncLiquid();
     }
 
     // ---- Drawing ----
@@ -317,8 +260,8 @@ class Playing : public ui::Screen {
     // A tube that is not selected, flashing, bouncing, glowing, filling or awaiting a marble
     // looks the same from frame to frame.
     bool still(int i) const {
-        return i != selected_ && i != flashTube_ && dips_[i] == 0 && glows_[i] <= 0.001 &&
-               game_.fills[i] <= 0 && !(flight_.active && flight_.targetIdx == i);
+        return i != selected_ && i != flashTube_ && motion_[i].still() &&
+               !(flight_.active && flight_.targetIdx == i);
     }
 
     void drawStillTubes() {
@@ -404,14 +347,15 @@ class Playing : public ui::Screen {
         for (int i = 0; i < st.tubeCount(); ++i) {
             if (composed && still(i)) continue;
             const TubeLayout& t = layout_.tubes[i];
+            const TubeMotion& motion = motion_[i];
             ui::Rect r = t.r;
-            r.y += dips_[i];
+            r.y += motion.dip;
             ui::TubeStyle style;
             style.tint = game_.world().glassTint;
             style.selected = i == selected_;
             style.flashing = i == flashTube_;
             ui::blitTube(r, style);
-            const double fill = game_.fills[i];
+            const double fill = motion.fill;
             if (fill > 0)
                 ui::blitTubeFluid(r, ui::fluidColorFor(game_.level(), game_.seed(), i), fill, c.t,
                                   1.3 * i);
@@ -419,14 +363,14 @@ class Playing : public ui::Screen {
             int count = static_cast<int>(tube.size());
             if (flight_.active && flight_.targetIdx == i) --count;
             for (int j = 0; j < count; ++j) {
-                double y = slotCy(t, j) + dips_[i];
+                double y = slotCy(t, j) + motion.dip;
                 if (i == selected_ && j == count - 1) y -= kLift;
                 double rot = j < static_cast<int>(rots[i].size()) ? rots[i][j] : 0;
                 if (fill > 0)
                     rot += std::clamp(4 * (fill - double(j) / st.capacity), 0.0, 1.0) * 0.55 * c.t;
                 drawMarble(t, r.cx(), y, tube[j], rot);
             }
-            if (glows_[i] > 0.001) ui::blitTubeGlow(r, glows_[i]);
+            if (motion.glowLevel > 0.001) ui::blitTubeGlow(r, motion.glowLevel);
         }
     }
 
@@ -528,10 +472,7 @@ class Playing : public ui::Screen {
     double c_t_ = 0;        // time of the latest drawn frame, for the refusal flash
     std::string stillSig_;  // what the composed still tubes show
     Flight flight_;
-    std::vector<double> dips_, dipVel_, dipT_, dipMag_;
-    std::vector<int> dipPhase_;
-    std::vector<double> glows_, glowT_;
-    std::vector<int> glowPhase_;
+    std::vector<TubeMotion> motion_;  // one per tube
 };
 
 }  // namespace

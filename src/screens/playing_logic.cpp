@@ -29,10 +29,6 @@ PlayingLogic::PlayingLogic(int level, uint32_t seed, bool attract)
       palette_(theme::rotatedPalette(*world_, info_.paletteOffset)),
       session_(mar::loadLevel(level)) {
     resetRotations();
-    const size_t n = state().tubes.size();
-    fills.assign(n, 0);
-    fillTargets.assign(n, 0);
-    fillT.assign(n, 0);
     if (attract_) {
         solution_ = mar::levelSolution(level_);
         return;
@@ -48,13 +44,6 @@ PlayingLogic::PlayingLogic(int level, uint32_t seed, bool attract)
     } else if (saved.valid) {
         // Only one game is ever kept: opening any other board discards it.
         store::clearGame();
-    }
-    for (int i = 0; i < state().tubeCount(); ++i) {
-        if (mar::isTubeComplete(state(), i)) {
-            fillTargets[i] = 1;
-            fills[i] = 1;
-            fillT[i] = 3.0;
-        }
     }
 }
 
@@ -84,23 +73,19 @@ void PlayingLogic::resetRotations() {
     }
 }
 
-void PlayingLogic::syncFillTargets() {
-    const mar::GameState& s = state();
-    for (int i = 0; i < s.tubeCount(); ++i) {
-        if (mar::isTubeComplete(s, i) && i != flightTarget_) {
-            if (fillTargets[i] <= 0) {
-                fillTargets[i] = 1;
-                fillT[i] = 0;
-                fills[i] = 0;
-                audio::playFluidRise(s.tubes[i].front());
-            }
-        } else {
-            // Liquid leaves at once when the tube stops being complete.
-            fillTargets[i] = 0;
-            fills[i] = 0;
-            fillT[i] = 0;
-        }
+std::optional<mar::Move> PlayingLogic::demoMoveDue(double dt, bool flying) {
+    if (!attract_ || flying || mar::isSolved(state())) return std::nullopt;
+    demoT_ += dt;
+    if (demoT_ < 0.65 || demoNext_ >= static_cast<int>(solution_.size())) return std::nullopt;
+    demoT_ = 0;
+    const mar::Move m = solution_[demoNext_];
+    // A replay that no longer fits the board ends rather than forcing a move.
+    if (!mar::canMoveOne(state(), m.from, m.to)) {
+        demoNext_ = static_cast<int>(solution_.size());
+        return std::nullopt;
     }
+    ++demoNext_;
+    return m;
 }
 
 void PlayingLogic::voice(const mar::Events& events) {
@@ -142,14 +127,8 @@ MoveOutcome PlayingLogic::doMove(int fromIdx, int toIdx) {
         if (e.kind == mar::EventKind::TubeCompleted) out.triggerFlash = true;
     flightTarget_ = toIdx;
     voice(events);
-    syncFillTargets();
     persist();
     return out;
-}
-
-void PlayingLogic::landFlight() {
-    flightTarget_ = -1;
-    syncFillTargets();
 }
 
 void PlayingLogic::undo() {
@@ -161,7 +140,6 @@ void PlayingLogic::undo() {
     rotations_[e.from].push_back(sourceRotations_.empty() ? 0.0 : sourceRotations_.back());
     if (!sourceRotations_.empty()) sourceRotations_.pop_back();
     voice(events);
-    syncFillTargets();
     persist();
 }
 
@@ -172,11 +150,7 @@ void PlayingLogic::restart() {
     sourceRotations_.clear();
     startedAt_ = -1;
     flightTarget_ = -1;
-    std::fill(fills.begin(), fills.end(), 0.0);
-    std::fill(fillTargets.begin(), fillTargets.end(), 0.0);
-    std::fill(fillT.begin(), fillT.end(), 0.0);
     voice(events);
-    syncFillTargets();
     persist();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/levels.h"
@@ -46,11 +47,13 @@ class PlayingLogic {
     // counts; a board never written (untouched since it was opened) leaves no saved game.
     void leave() const;
     int64_t elapsedMs() const;
-    void syncFillTargets();
+    // A demo board's next move from its stored solution, once it is due `dt` seconds after the
+    // previous frame: one every 0.65 s while no marble flies. None once the replay is over.
+    std::optional<mar::Move> demoMoveDue(double dt, bool flying);
     double rotationFor(int tube, int slot, int colour) const;
     void resetRotations();
-    // The flying marble reached its tube; its liquid may now rise.
-    void landFlight();
+    // The flying marble reached its tube.
+    void landFlight() { flightTarget_ = -1; }
     // Tests for the solve once per frame; true on the frame the puzzle became solved.
     bool checkSolved(double t);
     void onSolved(double t);
@@ -81,12 +84,6 @@ class PlayingLogic {
     bool solvedAndSettled() const { return solvedAt_ >= 0 && settleDone_; }
     double winFlash() const { return winFlash_; }
 
-    // Liquid in completed tubes: the screen animates `fills` towards `fillTargets`.
-    std::vector<double> fills, fillTargets, fillT;
-    // Demo boards: time since the last automatic move and the next solution move.
-    double attractT = 0;
-    int autoIdx = 0;
-
   private:
     // Sounds for what the session reports; the session itself plays nothing.
     void voice(const mar::Events& events);
@@ -99,6 +96,9 @@ class PlayingLogic {
     const theme::World* world_;
     std::vector<uint32_t> palette_;
     std::vector<mar::Move> solution_;
+    // Demo boards: time since the last replayed move, and the next one.
+    double demoT_ = 0;
+    int demoNext_ = 0;
 
     // ---- The game: position, history, counter, play-time base, solve ----
     mar::Session session_;

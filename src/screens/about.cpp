@@ -110,15 +110,10 @@ class About : public ui::Screen {
     }
 
     ui::TextStyle style(double size, bool bold, uint32_t colour, double maxWidth) const {
-        ui::TextStyle st;
-        st.family = "sans";
-        st.size = size;
+        ui::TextStyle st = theme::textStyle(theme::TextRole::Label, size);
         st.bold = bold;
         st.color = colour;
-        st.alpha = 1;
-        st.align = ui::Align::Center;
         st.maxWidth = maxWidth;
-        st.minScale = 0.6;
         return st;
     }
     void label(ui::Ctx& c, const std::string& text, double y, double size) {

@@ -8,16 +8,17 @@
 #include <string>
 
 #include "core/levels.h"
+#include "core/numbers.h"
 #include "i18n/i18n.h"
 #include "screens/playing.h"
 #include "screens/screens.h"
+#include "theme/theme.h"
 #include "ui/draw.h"
 
 namespace screens {
 namespace {
 
 constexpr double kDemoSeconds = 60;
-constexpr double kPi = 3.14159265358979323846;
 
 struct Badge {
     std::string text;
@@ -30,12 +31,10 @@ Badge makeBadge(cairo_t* cr, const std::string& text, uint32_t colour, double al
                 double pillAlpha) {
     Badge b;
     b.text = text;
-    b.style.family = "sans";
-    b.style.size = 13;
-    b.style.bold = true;
+    b.style = theme::textStyle(theme::TextRole::Label, 13);
+    b.style.minScale = 0;
     b.style.color = colour;
     b.style.alpha = alpha;
-    b.style.align = ui::Align::Center;
     b.pillAlpha = pillAlpha;
     ui::measureText(cr, text, b.style, &b.w, &b.h);
     return b;
@@ -94,7 +93,7 @@ class Attract : public ui::Screen {
         const double p = 0.3 + 0.35 * (std::sin(kPi * c.t) + 1);
         const Badge badge = makeBadge(c.cr, i18n::tr("attract.badge"), 0xFFFFFF, p, 0.35 * p);
         // Dark letters: a faint pill keeps the sand behind them light enough to read them.
-        const Badge hint = makeBadge(c.cr, i18n::tr("attract.hint"), 0x4A3826, p, 0.15 * p);
+        const Badge hint = makeBadge(c.cr, i18n::tr("attract.hint"), theme::kText, p, 0.15 * p);
         if (c.landscape()) {
             drawBadge(c.cr, badge, 40 + badge.w / 2, c.h / 2);
             drawBadge(c.cr, hint, c.w - 40 - hint.w / 2, c.h / 2);

@@ -15,10 +15,12 @@
 #include <string>
 
 #include "core/levels.h"
+#include "core/numbers.h"
 #include "core/storage.h"
 #include "i18n/i18n.h"
 #include "platform/audio.h"
 #include "screens/screens.h"
+#include "theme/theme.h"
 #include "ui/draw.h"
 #include "ui/effects.h"
 #include "ui/gpu.h"
@@ -67,13 +69,8 @@ double buddhaDigitAlpha(double t) {
 namespace {
 
 ui::TextStyle messageStyle(bool perfect) {
-    ui::TextStyle st;
-    st.family = "sans";
-    st.size = 16;
-    st.bold = true;
-    st.color = perfect ? 0xB7791A : 0x4A3826;
-    st.align = ui::Align::Center;
-    st.minScale = 0.6;
+    ui::TextStyle st = theme::textStyle(theme::TextRole::Label, 16);
+    st.color = perfect ? 0xB7791A : theme::kText;
     return st;
 }
 
@@ -155,7 +152,7 @@ void paintGlow(cairo_t* cr, void* arg) {
     const double r = static_cast<GlowArgs*>(arg)->r;
     const ui::Stop stops[] = {{0, 0xFFE282, 0.6}, {1, 0xFFD25A, 0}};
     cairo_new_sub_path(cr);
-    cairo_arc(cr, r, r, r, 0, 2 * M_PI);
+    cairo_arc(cr, r, r, r, 0, 2 * kPi);
     ui::fillRadial(cr, r, r, r, stops, 2);
 }
 
@@ -172,12 +169,8 @@ void paintRing(cairo_t* cr, void* arg) {
 
 void paintDigit(cairo_t* cr, void* arg) {
     const DigitArgs& a = *static_cast<DigitArgs*>(arg);
-    ui::TextStyle st;
-    st.family = "sans";
-    st.size = a.size;
-    st.bold = true;
-    st.color = 0xFFFFFF;
-    ui::drawTextCentered(cr, a.w / 2, a.h / 2, a.text, st);
+    ui::drawTextCentered(cr, a.w / 2, a.h / 2, a.text,
+                         theme::textStyle(theme::TextRole::Glyph, a.size));
 }
 
 // ---- The temple ----
@@ -210,7 +203,7 @@ void ellipseArc(cairo_t* cr, double cx, double cy, double rx, double ry, double 
     cairo_new_path(cr);
     cairo_translate(cr, cx, cy);
     cairo_scale(cr, rx, ry);
-    cairo_arc(cr, 0, 0, 1, fromDeg * M_PI / 180, toDeg * M_PI / 180);
+    cairo_arc(cr, 0, 0, 1, fromDeg * kPi / 180, toDeg * kPi / 180);
     cairo_restore(cr);  // stroke in unscaled space, so the line keeps its width
     cairo_stroke(cr);
 }
@@ -221,7 +214,7 @@ void paintTemple(cairo_t* cr, void* arg) {
 
     // Halo behind the head.
     cairo_new_sub_path(cr);
-    cairo_arc(cr, cx, 0.46 * h, 0.2 * w, 0, 2 * M_PI);
+    cairo_arc(cr, cx, 0.46 * h, 0.2 * w, 0, 2 * kPi);
     const ui::Stop normalHalo[] = {{0, 0xFFEEC8, 0.7}, {0.6, 0xFFE0AA, 0.15}, {1, 0xFFE0AA, 0}};
     const ui::Stop perfectHalo[] = {{0, 0xFFEC96, 0.95}, {0.6, 0xFFD25A, 0.2}, {1, 0xFFD25A, 0}};
     ui::fillRadial(cr, cx, 0.46 * h, 0.2 * w, a.perfect ? perfectHalo : normalHalo, 3);
@@ -372,17 +365,9 @@ class Ending : public ui::Screen {
         if (allPerfect_) ui::drawFireworks(c);
 
         const EndingLayout L = endingLayout(c.w, c.h, endingMessageHeight(c.cr, c.w, allPerfect_));
-        ui::TextStyle head;
-        head.family = "sans";
-        head.size = L.headSize;
-        head.bold = true;
-        head.color = 0xE8633A;
-        head.align = ui::Align::Center;
+        ui::TextStyle head = theme::textStyle(theme::TextRole::Raised, L.headSize);
+        head.color = theme::kAccent;
         head.maxWidth = c.w - 40;
-        head.minScale = 0.6;
-        head.shadowRadius = 3;
-        head.shadowDy = 2;
-        head.shadowColor = 0x4A3826;
         head.shadowAlpha = 0.25;
         ui::drawText(c.cr, c.w / 2, 0.04 * c.h, i18n::tr("ending.headline"), head);
 
@@ -393,13 +378,10 @@ class Ending : public ui::Screen {
         ui::drawTextWrapped(c.cr, (c.w - L.messageW) / 2, L.messageY, L.messageW,
                             i18n::tr(messageKey(allPerfect_)), messageStyle(allPerfect_));
 
-        ui::TextStyle progress;
-        progress.family = "sans";
-        progress.size = 14;
-        progress.bold = true;
-        progress.color = 0x9B8765;
-        progress.align = ui::Align::Center;
+        ui::TextStyle progress = theme::textStyle(theme::TextRole::Label, 14);
+        progress.color = theme::kTextMuted;
         progress.maxWidth = c.w - 40;  // long translations shrink instead of leaving the window
+        progress.minScale = 0;
         ui::drawText(c.cr, c.w / 2, L.progressY,
                      i18n::tr("ending.starsProgress", {{"got", std::to_string(perfectCount_)},
                                                        {"total", std::to_string(total_)}}),

@@ -50,11 +50,10 @@ ui::Rect panelFace(const ui::Rect& panel) {
 }
 
 ui::TextStyle textStyle(double size, bool bold, uint32_t colour) {
-    ui::TextStyle st;
-    st.family = "sans";
-    st.size = size;
+    ui::TextStyle st = theme::textStyle(theme::TextRole::Body, size);
     st.bold = bold;
     st.color = colour;
+    st.minScale = 0;
     return st;
 }
 

@@ -11,6 +11,7 @@
 #include "platform/audio.h"
 #include "screens/common.h"
 #include "screens/screens.h"
+#include "theme/theme.h"
 #include "ui/draw.h"
 #include "ui/title.h"
 #include "ui/widgets.h"
@@ -55,18 +56,9 @@ class Menu : public ui::Screen {
         const double titleY = 0.05 * c.h;
         ui::drawRainbowTitle(c, 0.5 * c.w, titleY, kGameTitle, size);
 
-        ui::TextStyle tag;
-        tag.family = "sans";
-        tag.size = std::min(c.w, c.h) >= 600 ? 16 : 14;
-        tag.bold = true;
-        tag.color = 0xFFFFFF;
-        tag.align = ui::Align::Center;
+        ui::TextStyle tag =
+            theme::textStyle(theme::TextRole::OverScenery, std::min(c.w, c.h) >= 600 ? 16 : 14);
         tag.maxWidth = c.w - 48;
-        tag.minScale = 0.6;
-        tag.shadowRadius = 4;
-        tag.shadowDy = 2;
-        tag.shadowColor = 0x32230F;
-        tag.shadowAlpha = 0.55;
         ui::drawText(c.cr, 0.5 * c.w, titleY + size * 1.35, i18n::tr("app.tagline"), tag);
 
         if (buttons(c, size)) return;

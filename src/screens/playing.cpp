@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "core/numbers.h"
 #include "core/state.h"
 #include "i18n/i18n.h"
 #include "platform/audio.h"
@@ -72,7 +73,6 @@ double slotCy(const TubeLayout& t, int j) {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kFlightTime = 0.55;
 constexpr double kLift = 14;
 
@@ -408,15 +408,9 @@ class Playing : public ui::Screen {
         if (ui::pillButton(c, {(c.w - 150) / 2, c.h - fh + 4, 150, bf}, i18n::tr("playing.restart"),
                            ui::PillIcon::Restart, game_.solved()))
             restart();
-        ui::TextStyle ts;
-        ts.family = "sans";
-        ts.size = 12;
-        ts.bold = true;
-        ts.color = 0x4A3826;
+        ui::TextStyle ts = theme::textStyle(theme::TextRole::Label, 12);
         ts.alpha = 0.55;
-        ts.align = ui::Align::Center;
         ts.maxWidth = c.w - 40;
-        ts.minScale = 0.6;
         ui::drawText(c.cr, c.w / 2, c.h - fh + bf + 14,
                      i18n::tr(selected_ < 0 ? "playing.hintPickSource" : "playing.hintPickTarget"),
                      ts);

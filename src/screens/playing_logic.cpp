@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/numbers.h"
 #include "platform/audio.h"
 #include "theme/theme.h"
 
@@ -11,7 +12,6 @@ namespace screens {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 // Timings of the win sequence, in seconds after the solve.
 constexpr double kSettleAt = 3.2;
 constexpr double kGlareAt = 5.05;
@@ -56,11 +56,7 @@ double PlayingLogic::rotationFor(int tube, int slot, int colour) const {
     uint32_t x = seed_ * 31u + static_cast<uint32_t>(level_) * 7919u +
                  static_cast<uint32_t>(tube) * 1009u + static_cast<uint32_t>(slot) * 397u +
                  static_cast<uint32_t>(colour) * 131u;
-    uint32_t t = x + 0x6D2B79F5u;
-    t = (t ^ (t >> 15)) * (t | 1u);
-    t ^= t + (t ^ (t >> 7)) * (t | 61u);
-    t ^= t >> 14;
-    return t / 4294967296.0 * 2 * kPi;
+    return mix(x + kMixStep) * 2 * kPi;
 }
 
 void PlayingLogic::resetRotations() {

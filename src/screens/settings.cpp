@@ -30,13 +30,10 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr double kDragWriteInterval = 0.5;
 
 ui::TextStyle style(double size, bool bold, uint32_t color, double maxWidth) {
-    ui::TextStyle st;
-    st.family = "sans";
-    st.size = size;
+    ui::TextStyle st = theme::textStyle(theme::TextRole::Body, size);
     st.bold = bold;
     st.color = color;
     st.maxWidth = maxWidth;
-    st.minScale = 0.6;
     return st;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/levels.h"
+#include "core/numbers.h"
 #include "core/state.h"
 #include "core/storage.h"
 #include "i18n/i18n.h"
@@ -14,13 +15,12 @@
 #include "screens/common.h"
 #include "screens/screens.h"
 #include "screens/solved.h"
+#include "theme/theme.h"
 #include "ui/draw.h"
 #include "ui/widgets.h"
 
 namespace screens {
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 
 // Sizes of the centred block; the compact set keeps it on windows lower than 620 units. The
 // headline sits low enough under the star row that a pulsing star never touches its letters;
@@ -62,58 +62,60 @@ class Solved : public ui::Screen {
         drawWallpaper(c);
         if (start_ < 0) start_ = c.t;
         const double age = c.t - start_;
+        voiceStars(age);
+        const SolvedLayout& L = layoutFor(c.h);
+        const double y0 = blockTop(c.h, stars_);
+        ui::starRow(c, c.w / 2, y0 + L.starOffset, stars_, L.scale, c.t, age);
+        drawLines(c, L, y0 + L.headlineOffset, age);
+        if (buttons(c, L)) return;
+        ui::footer(c, c.h);
+    }
+
+  private:
+    // One chime per star, 0.43 s apart, the first 0.35 s after the screen opens.
+    void voiceStars(double age) {
         while (soundsPlayed_ < stars_ && age >= 0.35 + 0.43 * soundsPlayed_) {
             static constexpr audio::Sfx kStarSfx[] = {audio::Sfx::Star1, audio::Sfx::Star2,
                                                       audio::Sfx::Star3};
             audio::play(kStarSfx[std::min(soundsPlayed_, 2)]);
             ++soundsPlayed_;
         }
+    }
 
-        const SolvedLayout& L = layoutFor(c.h);
-        const double y0 = blockTop(c.h, stars_);
-        ui::starRow(c, c.w / 2, y0 + L.starOffset, stars_, L.scale, c.t, age);
-
+    // The breathing headline, then the level, moves, optimum (under three stars) and time lines,
+    // each bobbing gently in its own phase.
+    void drawLines(ui::Ctx& c, const SolvedLayout& L, double headY, double age) const {
         const double breath = (std::sin(age * kPi / 1.1) + 1) / 2;
-        ui::TextStyle head;
-        head.family = "sans";
-        head.size = L.headlineSize * (1 + 0.08 * breath);
+        ui::TextStyle head =
+            theme::textStyle(theme::TextRole::Headline, L.headlineSize * (1 + 0.08 * breath));
         head.alpha = 0.85 + 0.15 * breath;
-        head.bold = true;
-        head.color = 0xE8633A;
         head.maxWidth = c.w - 40;
-        head.minScale = 0.6;
-        const double headY = y0 + L.headlineOffset;
         ui::drawTextCentered(c.cr, c.w / 2, headY, i18n::tr("solved.headline"), head);
 
         double y = headY + L.firstLine;
         auto line = [&](const std::string& text, uint32_t colour, double size, double phase,
                         double advance) {
-            ui::TextStyle st;
-            st.family = "sans";
-            st.bold = true;
+            ui::TextStyle st = theme::textStyle(theme::TextRole::Raised, size);
             st.color = colour;
-            st.size = size;
             st.maxWidth = c.w - 40;
-            st.minScale = 0.6;
-            st.shadowRadius = 3;
-            st.shadowDy = 2;
-            st.shadowColor = 0x4A3826;
-            st.shadowAlpha = 0.22;
             ui::drawTextCentered(c.cr, c.w / 2, y + 2 * std::sin(age * 2.4 + phase), text, st);
             y += advance;
         };
         const double ls = L.lineSize;
         line(i18n::tr("solved.levelLine", {{"n", std::to_string(level_ + 1)}}), kLevelLineColour,
              ls, 0, 1.55 * ls);
-        line(i18n::tr("solved.movesLine", {{"n", std::to_string(moves_)}}), 0xE8633A, ls, 0.6,
+        line(i18n::tr("solved.movesLine", {{"n", std::to_string(moves_)}}), theme::kAccent, ls, 0.6,
              1.55 * ls);
         if (stars_ < 3)
             line(i18n::tr("solved.optimumHint", {{"n", std::to_string(optimum_)}}), 0xC8902E,
                  0.75 * ls, 1.2, 1.2 * ls);
         line(i18n::tr("solved.timeLine", {{"time", ui::formatTime(elapsedMs_)}}), 0x6F9C3A, ls, 1.8,
              0);
+    }
 
-        const auto buttons = solvedButtonRects(c.w, c.h, stars_);
+    // Next level (or the temple after the last), again, menu; true when one of them was chosen.
+    bool buttons(ui::Ctx& c, const SolvedLayout& L) {
+        const auto rects = solvedButtonRects(c.w, c.h, stars_);
         ui::MenuBtnOpts primary;
         primary.primary = true;
         primary.fontSize = L.buttonFont;
@@ -122,40 +124,29 @@ class Solved : public ui::Screen {
         const std::string first =
             hasNext_ ? i18n::tr("solved.nextLevel", {{"n", std::to_string(level_ + 2)}})
                      : i18n::tr("solved.toTemple");
-        if (ui::menuButton(c, buttons[0], first, primary)) {
+        ui::GameState next;
+        if (ui::menuButton(c, rects[0], first, primary)) {
+            next.kind = hasNext_ ? ui::ScreenKind::Playing : ui::ScreenKind::Ending;
+            next.level = hasNext_ ? level_ + 1 : 0;
+            next.seed = hasNext_ ? freshSeed() : 0;
+            next.forcePerfect = -1;
+        } else if (ui::menuButton(c, rects[1], i18n::tr("solved.again"), normal)) {
+            next.kind = ui::ScreenKind::Playing;
+            next.level = level_;
+            next.seed = freshSeed();
+        } else if (ui::menuButton(c, rects[2], i18n::tr("solved.toMenu"), normal)) {
             leave();
-            ui::GameState next;
-            if (hasNext_) {
-                next.kind = ui::ScreenKind::Playing;
-                next.level = level_ + 1;
-                next.seed = freshSeed();
-            } else {
-                next.kind = ui::ScreenKind::Ending;
-                next.forcePerfect = -1;
-            }
-            c.replace(next);
-            return;
+            next.kind = ui::ScreenKind::Menu;
+            c.resetTo(next);
+            return true;
+        } else {
+            return false;
         }
-        if (ui::menuButton(c, buttons[1], i18n::tr("solved.again"), normal)) {
-            leave();
-            ui::GameState again;
-            again.kind = ui::ScreenKind::Playing;
-            again.level = level_;
-            again.seed = freshSeed();
-            c.replace(again);
-            return;
-        }
-        if (ui::menuButton(c, buttons[2], i18n::tr("solved.toMenu"), normal)) {
-            leave();
-            ui::GameState menu;
-            menu.kind = ui::ScreenKind::Menu;
-            c.resetTo(menu);
-            return;
-        }
-        ui::footer(c, c.h);
+        leave();
+        c.replace(next);
+        return true;
     }
 
-  private:
     // Every way out discards a saved game, so the next board never resumes a stale one.
     static void leave() {
         audio::play(audio::Sfx::Click);

@@ -26,13 +26,11 @@ class Splash : public ui::Screen {
         const double titleY = 0.42 * c.h;
         ui::drawRainbowTitle(c, 0.5 * c.w, titleY, kGameTitle, size);
 
-        ui::TextStyle tag;
-        tag.family = "sans";
-        tag.size = std::min(c.w, c.h) >= 600 ? 16 : 14;
+        ui::TextStyle tag =
+            theme::textStyle(theme::TextRole::Label, std::min(c.w, c.h) >= 600 ? 16 : 14);
+        tag.bold = false;
         tag.color = theme::kTextMuted;
-        tag.align = ui::Align::Center;
         tag.maxWidth = c.w - 48;
-        tag.minScale = 0.6;
         ui::drawText(c.cr, 0.5 * c.w, titleY + size * 1.4, i18n::tr("app.tagline"), tag);
 
         ui::footer(c, c.h);

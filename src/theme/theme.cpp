@@ -1,8 +1,11 @@
 // Worlds and palettes: the fixed world table and the colour helpers every painter uses.
 #include "theme/theme.h"
 
+#include <algorithm>
 #include <cassert>
+#include <cmath>
 #include <cstddef>
+#include <cstdio>
 
 namespace theme {
 
@@ -123,6 +126,86 @@ uint32_t lighten(uint32_t rgb, double amount) {
 
 uint32_t darken(uint32_t rgb, double amount) {
     return mapChannels(rgb, [amount](double c) { return c * (1.0 - amount); });
+}
+
+// ---- Colour conversion ----
+
+Channels channels(uint32_t rgb) {
+    return {((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0};
+}
+
+std::string hex6(uint32_t rgb) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%06x", rgb & 0xFFFFFFu);
+    return buf;
+}
+
+uint32_t hueColor(double hueDeg, double c, double m) {
+    double hue = std::fmod(hueDeg, 360.0);
+    if (hue < 0) hue += 360;
+    const double hp = hue / 60;
+    const double x = c * (1 - std::fabs(std::fmod(hp, 2.0) - 1));
+    double r = 0, g = 0, b = 0;
+    switch (std::min(5, static_cast<int>(hp))) {
+        case 0:
+            r = c, g = x;
+            break;
+        case 1:
+            r = x, g = c;
+            break;
+        case 2:
+            g = c, b = x;
+            break;
+        case 3:
+            g = x, b = c;
+            break;
+        case 4:
+            r = x, b = c;
+            break;
+        default:
+            r = c, b = x;
+            break;
+    }
+    auto channel = [m](double v) {
+        return static_cast<uint32_t>(std::clamp((v + m) * 255, 0.0, 255.0) + 0.5);
+    };
+    return channel(r) << 16 | channel(g) << 8 | channel(b);
+}
+
+// ---- Text styles ----
+
+TextStyle textStyle(TextRole role, double size) {
+    TextStyle st;
+    st.size = size;
+    st.bold = role != TextRole::Body;
+    st.color = kText;
+    st.align = role == TextRole::Body ? Align::Left : Align::Center;
+    st.minScale = role == TextRole::Glyph ? 0 : 0.6;
+    switch (role) {
+        case TextRole::Headline:
+            st.color = kAccent;
+            break;
+        case TextRole::Raised:
+            st.shadowRadius = 3;
+            st.shadowDy = 2;
+            st.shadowColor = kText;
+            st.shadowAlpha = 0.22;
+            break;
+        case TextRole::OverScenery:
+            st.color = 0xFFFFFF;
+            st.shadowRadius = 4;
+            st.shadowDy = 2;
+            st.shadowColor = 0x32230F;
+            st.shadowAlpha = 0.55;
+            break;
+        case TextRole::Glyph:
+            st.color = 0xFFFFFF;
+            break;
+        case TextRole::Label:
+        case TextRole::Body:
+            break;
+    }
+    return st;
 }
 
 }  // namespace theme

@@ -3,7 +3,10 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
+
+#include "theme/text_style.h"
 
 namespace theme {
 
@@ -77,5 +80,18 @@ std::vector<uint32_t> rotatedPalette(const World& w, int offset);
 // Moves each channel towards white (lighten) or black (darken) by amount, rounded and clamped.
 uint32_t lighten(uint32_t rgb, double amount);
 uint32_t darken(uint32_t rgb, double amount);
+
+// ---- Colour conversion ----
+
+// A colour's channels as fractions of one, as cairo takes them.
+struct Channels {
+    double r = 0, g = 0, b = 0;
+};
+Channels channels(uint32_t rgb);
+// "rrggbb", for cache keys.
+std::string hex6(uint32_t rgb);
+// The colour of a hue (degrees, any value) with chroma c and lightness offset m, the last step
+// of an HSL conversion; channels are rounded and clamped to 0..255.
+uint32_t hueColor(double hueDeg, double c, double m);
 
 }  // namespace theme

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "core/numbers.h"
 #include "ui/background.h"
 #include "ui/draw.h"
 #include "ui/gpu.h"
@@ -21,7 +22,7 @@ namespace {
 void shellPath(cairo_t* cr, double r) {
     cairo_move_to(cr, 0, 0.5 * r);
     for (int k = 0; k < 10; ++k) {
-        const double a = (180 + k * 20) * M_PI / 180;
+        const double a = (180 + k * 20) * kPi / 180;
         const double d = k % 2 == 0 ? r : 0.82 * r;
         cairo_line_to(cr, std::cos(a) * d, std::sin(a) * d);
     }
@@ -30,7 +31,7 @@ void shellPath(cairo_t* cr, double r) {
 
 void starfishPath(cairo_t* cr, double r) {
     for (int k = 0; k < 10; ++k) {
-        const double a = (k * 36 - 90) * M_PI / 180;
+        const double a = (k * 36 - 90) * kPi / 180;
         const double d = k % 2 == 0 ? r : 0.45 * r;
         cairo_line_to(cr, std::cos(a) * d, std::sin(a) * d);
     }
@@ -73,7 +74,7 @@ void quadTo(cairo_t* cr, double qx, double qy, double x, double y) {
 
 void umbrellaCanopy(cairo_t* cr, double r) {
     cairo_move_to(cr, -r, 0);
-    cairo_arc(cr, 0, 0, r, M_PI, 2 * M_PI);
+    cairo_arc(cr, 0, 0, r, kPi, 2 * kPi);
     // Back along the lower edge in four scallops.
     for (int k = 0; k < 4; ++k) {
         const double x = r - k * 0.5 * r;
@@ -189,7 +190,7 @@ void cloudPath(cairo_t* cr, double r) {
         {-0.85, 0.1, 0.55}, {-0.25, -0.25, 0.7}, {0.45, -0.05, 0.6}, {0.95, 0.15, 0.42}};
     for (const auto& c : circles) {
         cairo_new_sub_path(cr);
-        cairo_arc(cr, c[0] * r, c[1] * r, c[2] * r, 0, 2 * M_PI);
+        cairo_arc(cr, c[0] * r, c[1] * r, c[2] * r, 0, 2 * kPi);
     }
     ovalPath(cr, 0, 0.325 * r, 1.2 * r, 0.375 * r);
 }
@@ -225,11 +226,11 @@ void paintScene(cairo_t* cr, void* arg) {
     if (sc.sunR > 0) {
         const Stop halo[2] = {{0, sun, 0.55}, {1, sun, 0}};
         cairo_new_sub_path(cr);
-        cairo_arc(cr, sc.sunCx, sc.sunCy, 3.4 * sc.sunR, 0, 2 * M_PI);
+        cairo_arc(cr, sc.sunCx, sc.sunCy, 3.4 * sc.sunR, 0, 2 * kPi);
         fillRadial(cr, sc.sunCx, sc.sunCy, 3.4 * sc.sunR, halo, 2);
         const Stop disc[2] = {{0, sunCore, 1}, {1, sun, 1}};
         cairo_new_sub_path(cr);
-        cairo_arc(cr, sc.sunCx, sc.sunCy, sc.sunR, 0, 2 * M_PI);
+        cairo_arc(cr, sc.sunCx, sc.sunCy, sc.sunR, 0, 2 * kPi);
         fillRadial(cr, sc.sunCx - 0.25 * sc.sunR, sc.sunCy - 0.25 * sc.sunR, 1.6 * sc.sunR, disc,
                    2);
     }
@@ -312,7 +313,7 @@ void paintWaveLine(cairo_t* cr, void* arg) {
     const WaveLineArgs& a = *static_cast<WaveLineArgs*>(arg);
     const double mid = a.amp + a.sw;
     for (int k = 0; k <= 64; ++k)
-        cairo_line_to(cr, 2 * a.w * k / 64, mid + a.amp * std::sin(k * M_PI / 16));
+        cairo_line_to(cr, 2 * a.w * k / 64, mid + a.amp * std::sin(k * kPi / 16));
     setColor(cr, 0xFFFFFF, a.alpha);
     cairo_set_line_width(cr, a.sw);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/numbers.h"
 #include "core/rng.h"
 #include "ui/background.h"
 
@@ -49,7 +50,7 @@ void finishDecoration(Rng& rnd, Shape& s) {
             break;
         case ShapeKind::Starfish:
             s.r = rnd.range(20, 46);
-            s.rot = rnd.next() * 2 * M_PI;
+            s.rot = rnd.next() * 2 * kPi;
             break;
         case ShapeKind::Shovel:
             s.r = rnd.range(26, 56);
@@ -61,7 +62,7 @@ void finishDecoration(Rng& rnd, Shape& s) {
             break;
         case ShapeKind::Beachball:
             s.r = rnd.range(18, 42);
-            s.rot = rnd.next() * M_PI;
+            s.rot = rnd.next() * kPi;
             break;
         case ShapeKind::Umbrella: {
             s.r = rnd.range(26, 56);

@@ -6,15 +6,17 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/numbers.h"
 #include "i18n/i18n.h"
+#include "theme/theme.h"
 
 namespace ui {
 
 // ---- Shapes ----
 
 void setColor(cairo_t* cr, uint32_t rgb, double alpha) {
-    cairo_set_source_rgba(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0,
-                          (rgb & 0xFF) / 255.0, alpha);
+    const theme::Channels ch = theme::channels(rgb);
+    cairo_set_source_rgba(cr, ch.r, ch.g, ch.b, alpha);
 }
 
 void fillRect(cairo_t* cr, const Rect& r, uint32_t rgb, double alpha) {
@@ -31,10 +33,10 @@ void roundedRectPath(cairo_t* cr, const Rect& r, double radius) {
     const double rad = roundedRectRadius(r, radius);
     const double x = r.x, y = r.y, w = r.w, h = r.h;
     cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - rad, y + rad, rad, -M_PI / 2, 0);
-    cairo_arc(cr, x + w - rad, y + h - rad, rad, 0, M_PI / 2);
-    cairo_arc(cr, x + rad, y + h - rad, rad, M_PI / 2, M_PI);
-    cairo_arc(cr, x + rad, y + rad, rad, M_PI, 3 * M_PI / 2);
+    cairo_arc(cr, x + w - rad, y + rad, rad, -kPi / 2, 0);
+    cairo_arc(cr, x + w - rad, y + h - rad, rad, 0, kPi / 2);
+    cairo_arc(cr, x + rad, y + h - rad, rad, kPi / 2, kPi);
+    cairo_arc(cr, x + rad, y + rad, rad, kPi, 3 * kPi / 2);
     cairo_close_path(cr);
 }
 
@@ -54,7 +56,7 @@ void strokeRoundedRect(cairo_t* cr, const Rect& r, double radius, double width, 
 
 void fillCircle(cairo_t* cr, double cx, double cy, double r, uint32_t rgb, double alpha) {
     cairo_new_sub_path(cr);
-    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+    cairo_arc(cr, cx, cy, r, 0, 2 * kPi);
     setColor(cr, rgb, alpha);
     cairo_fill(cr);
 }
@@ -62,7 +64,7 @@ void fillCircle(cairo_t* cr, double cx, double cy, double r, uint32_t rgb, doubl
 void strokeCircle(cairo_t* cr, double cx, double cy, double r, double width, uint32_t rgb,
                   double alpha) {
     cairo_new_sub_path(cr);
-    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+    cairo_arc(cr, cx, cy, r, 0, 2 * kPi);
     setColor(cr, rgb, alpha);
     cairo_set_line_width(cr, width);
     cairo_stroke(cr);
@@ -84,7 +86,7 @@ void ovalPath(cairo_t* cr, double cx, double cy, double rx, double ry) {
     cairo_new_sub_path(cr);
     cairo_translate(cr, cx, cy);
     cairo_scale(cr, rx, ry);
-    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+    cairo_arc(cr, 0, 0, 1, 0, 2 * kPi);
     cairo_close_path(cr);
     cairo_restore(cr);
 }
@@ -108,9 +110,8 @@ namespace {
 void addStops(cairo_pattern_t* pat, const Stop* stops, int count) {
     for (int i = 0; i < count; ++i) {
         const Stop& s = stops[i];
-        cairo_pattern_add_color_stop_rgba(pat, s.pos, ((s.rgb >> 16) & 0xFF) / 255.0,
-                                          ((s.rgb >> 8) & 0xFF) / 255.0, (s.rgb & 0xFF) / 255.0,
-                                          s.alpha);
+        const theme::Channels ch = theme::channels(s.rgb);
+        cairo_pattern_add_color_stop_rgba(pat, s.pos, ch.r, ch.g, ch.b, s.alpha);
     }
 }
 
@@ -253,7 +254,7 @@ void showLayoutWithShadow(cairo_t* cr, PangoLayout* layout, double x, double y,
     if (st.shadowRadius > 0 && st.shadowAlpha > 0) {
         setColor(cr, st.shadowColor, st.shadowAlpha / 8);
         for (int k = 0; k < 8; ++k) {
-            const double theta = k * 2 * M_PI / 8;
+            const double theta = k * 2 * kPi / 8;
             cairo_move_to(cr, x + std::cos(theta) * st.shadowRadius / 2,
                           y + std::sin(theta) * st.shadowRadius / 2 + st.shadowDy);
             pango_cairo_show_layout(cr, layout);
@@ -409,38 +410,6 @@ void drawWarmUpFonts() {
     g_object_unref(layout);
     g_object_unref(context);
     g_object_unref(map);
-}
-
-uint32_t hueColor(double hueDeg, double c, double m) {
-    double hue = std::fmod(hueDeg, 360.0);
-    if (hue < 0) hue += 360;
-    const double hp = hue / 60;
-    const double x = c * (1 - std::fabs(std::fmod(hp, 2.0) - 1));
-    double r = 0, g = 0, b = 0;
-    switch (std::min(5, static_cast<int>(hp))) {
-        case 0:
-            r = c, g = x;
-            break;
-        case 1:
-            r = x, g = c;
-            break;
-        case 2:
-            g = c, b = x;
-            break;
-        case 3:
-            g = x, b = c;
-            break;
-        case 4:
-            r = x, b = c;
-            break;
-        default:
-            r = c, b = x;
-            break;
-    }
-    auto channel = [m](double v) {
-        return static_cast<uint32_t>(std::clamp((v + m) * 255, 0.0, 255.0) + 0.5);
-    };
-    return channel(r) << 16 | channel(g) << 8 | channel(b);
 }
 
 }  // namespace ui

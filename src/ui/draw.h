@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "theme/text_style.h"
 #include "ui/app.h"
 
 namespace ui {
@@ -16,25 +17,8 @@ struct Stop {
     double alpha;
 };
 
-enum class Align { Left = 0, Center = 1, Right = 2 };
-
-struct TextStyle {
-    const char* family = "sans";
-    double size = 16;  // logical pixels, not points
-    bool bold = false;
-    bool italic = false;
-    uint32_t color = 0x000000;
-    double alpha = 1.0;
-    Align align = Align::Left;
-    double maxWidth = 0;  // > 0: single-line text wider than this is shrunk
-    double minScale = 0;  // 0: shrink as far as needed
-    double shadowRadius = 0;
-    double shadowDy = 0;
-    uint32_t shadowColor = 0x000000;
-    double shadowAlpha = 0;
-    // Language tag for the shaper (glyph forms of shared Han characters); null: the game's own.
-    const char* language = nullptr;
-};
+using Align = theme::Align;
+using TextStyle = theme::TextStyle;
 
 struct OutlineOpts {
     double width = 0;  // on each side of the glyph edge
@@ -47,10 +31,6 @@ struct OutlineOpts {
 };
 
 // ---- Shapes ----
-
-// The colour of a hue (degrees, any value) with chroma c and lightness offset m, the last step
-// of an HSL conversion; channels are rounded and clamped to 0..255.
-uint32_t hueColor(double hueDeg, double c, double m);
 
 void setColor(cairo_t* cr, uint32_t rgb, double alpha);
 void fillRect(cairo_t* cr, const Rect& r, uint32_t rgb, double alpha);

@@ -3,6 +3,7 @@
 // Index: shared helpers and painters; cherry blossoms; fireworks; marble burst; marble fountain.
 // All randomness is a fixed hash of constants, so every run shows the same animation.
 #include "ui/effects.h"
+#include "core/numbers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,8 +18,7 @@ namespace ui {
 
 namespace {
 
-constexpr uint32_t kG = 0x6D2B79F5u;  // the mulberry32 increment between consecutive draws
-constexpr double kMaxStep = 0.06;     // a stalled frame must not make particles jump
+constexpr double kMaxStep = 0.06;  // a stalled frame must not make particles jump
 
 constexpr uint32_t kPetalColors[5] = {0xFFD6E8, 0xFFC2DA, 0xFFAFCC, 0xFFE0EC, 0xFFB8D6};
 constexpr uint32_t kPalette[12] = {0xFF6B6B, 0xFFD23D, 0x3FC8D4, 0xFF8FAB, 0x62C370, 0xFF9F45,
@@ -73,7 +73,7 @@ void paintBall(cairo_t* cr, void* arg) {
     const double r = a.r;
     cairo_translate(cr, r, r);
     cairo_new_sub_path(cr);
-    cairo_arc(cr, 0, 0, r, 0, 2 * M_PI);
+    cairo_arc(cr, 0, 0, r, 0, 2 * kPi);
     const Stop stops[3] = {{0, theme::lighten(a.color, 0.35), 1},
                            {0.55, a.color, 1},
                            {1, theme::darken(a.color, 0.4), 1}};
@@ -118,15 +118,9 @@ bool usableSize(const Ctx& c) {
 
 // ---- Shared helpers ----
 
-double effectHash(uint32_t x) {
-    x = (x ^ (x >> 15)) * (x | 1u);
-    x ^= x + (x ^ (x >> 7)) * (x | 61u);
-    return static_cast<double>(x ^ (x >> 14)) / 4294967296.0;
-}
-
 uint32_t effectHsl(double h, double s, double l) {
     const double c = (1 - std::fabs(2 * l - 1)) * s;
-    return hueColor(h, c, l - c / 2);
+    return theme::hueColor(h, c, l - c / 2);
 }
 
 int burstArmLength(double w, double h) {
@@ -160,15 +154,15 @@ void buildBlossoms(Blossoms& b, double w, double h) {
     for (uint32_t i = 0; i < 26; ++i) {
         double u[10];
         for (uint32_t k = 0; k < 10; ++k)
-            u[k] = effectHash(0x6D2BF4ACu + i * 0x43B2C392u + k * kG);
+            u[k] = mix(0x6D2BF4ACu + i * 0x43B2C392u + k * kMixStep);
         Petal& p = b.petals[i];
         p.size = 7 + 9 * u[0];
         p.baseX = u[1] * w;
         p.y = u[2] * h;
-        p.rot = 2 * M_PI * u[3];
+        p.rot = 2 * kPi * u[3];
         p.driftAmp = 14 + 26 * u[4];
         p.driftFreq = 0.5 + 0.9 * u[5];
-        p.driftPhase = 2 * M_PI * u[6];
+        p.driftPhase = 2 * kPi * u[6];
         p.fallSpeed = 45 + 70 * u[7];
         p.spinSpeed = (u[8] - 0.5) * 1.8;
         p.color = kPetalColors[static_cast<int>(5 * u[9])];
@@ -192,7 +186,7 @@ void drawCherryBlossoms(Ctx& c) {
             p.baseX = std::fmod(p.driftAmp * 7.3 + p.baseX + b.clock * 137, b.w);
         }
         const double x = p.baseX + p.driftAmp * std::sin(p.driftPhase + b.clock * p.driftFreq);
-        gpuBlitTintedRot(petalTexture(p.size), x, p.y, 2 * p.size, 2 * p.size, p.rot * 180 / M_PI,
+        gpuBlitTintedRot(petalTexture(p.size), x, p.y, 2 * p.size, 2 * p.size, p.rot * 180 / kPi,
                          p.color, 0.92);
     }
 }
@@ -209,17 +203,17 @@ void buildFireworks(Fireworks& f, double w, double h) {
     for (uint32_t i = 0; i < 5; ++i) {
         const uint32_t s = 0x6D2CDA57u + i * 0x0AFB63FBu;
         Rocket& r = f.rockets[i];
-        r.cycleTime = 2.8 + 1.4 * effectHash(s);
-        r.originX = (0.15 + 0.7 * effectHash(s + kG)) * w;
-        r.explodeY = (0.16 + 0.32 * effectHash(s + 2 * kG)) * h;
-        r.phaseOffset = 0.7 * i + 0.5 * effectHash(s + 3 * kG);
-        r.baseHue = 360 * effectHash(s + 4 * kG);
+        r.cycleTime = 2.8 + 1.4 * mix(s);
+        r.originX = (0.15 + 0.7 * mix(s + kMixStep)) * w;
+        r.explodeY = (0.16 + 0.32 * mix(s + 2 * kMixStep)) * h;
+        r.phaseOffset = 0.7 * i + 0.5 * mix(s + 3 * kMixStep);
+        r.baseHue = 360 * mix(s + 4 * kMixStep);
         for (uint32_t j = 0; j < 14; ++j) {
-            const uint32_t q = s + 4 * kG + 3 * j * kG;
+            const uint32_t q = s + 4 * kMixStep + 3 * j * kMixStep;
             Spark& sp = r.sparks[j];
-            sp.angle = 2 * M_PI * j / 14 + (effectHash(q + kG) - 0.5) * 0.3;
-            sp.speed = 150 + 130 * effectHash(q + 2 * kG);
-            sp.hueShift = (effectHash(q + 3 * kG) - 0.5) * 44;
+            sp.angle = 2 * kPi * j / 14 + (mix(q + kMixStep) - 0.5) * 0.3;
+            sp.speed = 150 + 130 * mix(q + 2 * kMixStep);
+            sp.hueShift = (mix(q + 3 * kMixStep) - 0.5) * 44;
         }
     }
 }
@@ -271,7 +265,7 @@ void drawMarbleBurst(Ctx& c) {
         for (int i = 0; i <= n; ++i) {
             double slot = std::fmod(i + t * 32 / 30, n + 1.0);
             if (slot < 0) slot += n + 1;
-            const double angle = 0.45 * slot + 0.35 * t + a * M_PI / 2;
+            const double angle = 0.45 * slot + 0.35 * t + a * kPi / 2;
             const double x = c.w / 2 + std::cos(angle) * 30 * slot;
             const double y = c.h / 2 + std::sin(angle) * 30 * slot;
             const double hue = 9 * t + 15 * slot;
@@ -295,9 +289,9 @@ void buildFountain(Fountain& f, double w, double h) {
     for (uint32_t i = 0; i < 24; ++i) {
         const uint32_t c = 0x48B7D2B5u + i * 0x47826DDFu;
         FountainBall& b = f.balls[i];
-        b.colorId = static_cast<int>(12 * effectHash(c - kG));
-        b.delay = 0.2 * effectHash(c) + 0.22 * i;
-        b.r = 12 + 10 * effectHash(c - 2 * kG);
+        b.colorId = static_cast<int>(12 * mix(c - kMixStep));
+        b.delay = 0.2 * mix(c) + 0.22 * i;
+        b.r = 12 + 10 * mix(c - 2 * kMixStep);
         b.cx = w / 2;
         b.cy = h + 50;
     }
@@ -305,8 +299,8 @@ void buildFountain(Fountain& f, double w, double h) {
 
 double respawnDraw() {
     uint32_t& s = state().respawn;
-    s += kG;
-    return effectHash(s);
+    s += kMixStep;
+    return mix(s);
 }
 
 }  // namespace

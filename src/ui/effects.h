@@ -66,8 +66,6 @@ const Fountain& fountainState();
 
 // ---- Helpers shared by the effects ----
 
-// The output function of mulberry32: a 32-bit state to [0, 1).
-double effectHash(uint32_t x);
 // HSL (hue in degrees, any value; s and l 0 to 1) to 0xRRGGBB.
 uint32_t effectHsl(double h, double s, double l);
 // Slots per arm of the marble burst in a w x h window (each arm draws one dot more).

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/numbers.h"
 #include "core/rng.h"
 #include "ui/draw.h"
 #include "ui/gpu.h"
@@ -177,12 +178,12 @@ std::vector<CritterBlit> critterPose(const Life& l, double p, double W, double H
         case Critter::Crab: {
             // Sideways, rocking and bobbing 30 times per crossing.
             const double x = crossingX(l, p, W, 76);
-            const double v = std::sin(60 * M_PI * p);
+            const double v = std::sin(60 * kPi * p);
             out.push_back(centred("crab", x + 38, l.y + 25 + 2 * v, 76, 50, 3 * v, false, 1));
             break;
         }
         case Critter::Fish: {
-            const double v = std::sin(M_PI * p);
+            const double v = std::sin(kPi * p);
             double alpha = 1;
             if (p < 0.12) alpha = p / 0.12;
             if (p > 0.88) alpha = (1 - p) / 0.12;
@@ -193,16 +194,16 @@ std::vector<CritterBlit> critterPose(const Life& l, double p, double W, double H
         }
         case Critter::Boat: {
             const double x = crossingX(l, p, W, 120);
-            const double b = std::sin(14 * M_PI * p);
+            const double b = std::sin(14 * kPi * p);
             out.push_back(
                 centred("boat", x + 60, 0.3 * H - 32 + 2 * b, 120, 92, 2.5 * b, l.dir > 0, 1));
             break;
         }
         case Critter::GullFly: {
             const double x = crossingX(l, p, W, 66);
-            const double yy = l.y + 10 * std::sin(5 * M_PI * p);
+            const double yy = l.y + 10 * std::sin(5 * kPi * p);
             out.push_back(centred("gullbody", x + 33, yy + 23, 66, 46, 0, l.dir < 0, 1));
-            const double phi = 60 * M_PI * p;
+            const double phi = 60 * kPi * p;
             const double far = 30 * std::sin(phi + 0.7) - 35;
             const double near = 38 * std::sin(phi) - 40;
             if (l.dir > 0) {
@@ -219,7 +220,7 @@ std::vector<CritterBlit> critterPose(const Life& l, double p, double W, double H
             break;
         case Critter::TurtleWalk: {
             const double x = crossingX(l, p, W, 92);
-            const double c = std::sin(50 * M_PI * p);
+            const double c = std::sin(50 * kPi * p);
             out.push_back(centred("turtle", x + 46, l.y + 31 - 1.5 * std::fabs(c), 92, 62, 2.5 * c,
                                   l.dir < 0, 1));
             break;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/numbers.h"
+#include "theme/theme.h"
 #include "ui/draw.h"
 #include "ui/gpu.h"
 
@@ -32,20 +34,14 @@ struct ShadowArgs {
     double r;
 };
 
-std::string hex6(uint32_t rgb) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%06x", rgb & 0xFFFFFFu);
-    return buf;
-}
-
 double degToRad(double deg) {
-    return deg * M_PI / 180;
+    return deg * kPi / 180;
 }
 
 // The flattened ground shadow, centred on the origin of a (1, 0.32)-squashed space.
 void shadowEllipse(cairo_t* cr, double r) {
     cairo_new_sub_path(cr);
-    cairo_arc(cr, 0, 0, 0.95 * r, 0, 2 * M_PI);
+    cairo_arc(cr, 0, 0, 0.95 * r, 0, 2 * kPi);
     const Stop stops[] = {{0, 0x281405, 0.4}, {1, 0x281405, 0}};
     fillRadial(cr, 0, 0, 0.95 * r, stops, 2);
 }
@@ -125,7 +121,7 @@ void paintBody(cairo_t* cr, void* arg) {
     const uint32_t light = theme::lighten(a.color, 0.55);
 
     cairo_new_path(cr);
-    cairo_arc(cr, 0, 0, r, 0, 2 * M_PI);
+    cairo_arc(cr, 0, 0, r, 0, 2 * kPi);
     const Stop ball[] = {{0, light, 1}, {0.30, mid, 1}, {0.62, a.color, 1}, {1, dark, 1}};
     fillRadial(cr, -0.32 * r, -0.36 * r, 1.45 * r, ball, 4);
 
@@ -139,10 +135,7 @@ void paintOverlay(cairo_t* cr, void* arg) {
 
     // Digits first, so the glass highlights lie over them as they did when they sat on the body.
     if (a.number > 0) {
-        TextStyle st;
-        st.family = "sans";
-        st.bold = true;
-        st.size = std::max(8.0, 1.1 * r);
+        TextStyle st = theme::textStyle(theme::TextRole::Glyph, std::max(8.0, 1.1 * r));
         const std::string text = std::to_string(a.number);
         // A faint light edge below the digits lifts them off dark colours.
         st.color = kWhite;
@@ -158,7 +151,7 @@ void paintOverlay(cairo_t* cr, void* arg) {
 
     const uint32_t glow = theme::lighten(a.color, 0.5);
     cairo_new_sub_path(cr);
-    cairo_arc(cr, 0, 0.52 * r, 0.5 * r, 0, 2 * M_PI);
+    cairo_arc(cr, 0, 0.52 * r, 0.5 * r, 0, 2 * kPi);
     const Stop glowStops[] = {{0, glow, 0.55}, {1, glow, 0}};
     fillRadial(cr, 0, 0.52 * r, 0.5 * r, glowStops, 2);
 
@@ -170,12 +163,12 @@ void paintOverlay(cairo_t* cr, void* arg) {
     cairo_restore(cr);
 
     cairo_new_sub_path(cr);
-    cairo_arc(cr, 0.3 * r, 0.45 * r, 0.45 * r, 0, 2 * M_PI);
+    cairo_arc(cr, 0.3 * r, 0.45 * r, 0.45 * r, 0, 2 * kPi);
     const Stop warm[] = {{0, 0xFFF5DC, 0.28}, {1, 0xFFF5DC, 0}};
     fillRadial(cr, 0.3 * r, 0.45 * r, 0.45 * r, warm, 2);
 
     cairo_new_sub_path(cr);
-    cairo_arc(cr, -0.3 * r, -0.32 * r, 0.45 * r, 0, 2 * M_PI);
+    cairo_arc(cr, -0.3 * r, -0.32 * r, 0.45 * r, 0, 2 * kPi);
     const Stop sheen[] = {{0, kWhite, 0.4}, {1, kWhite, 0}};
     fillRadial(cr, -0.3 * r, -0.32 * r, 0.45 * r, sheen, 2);
 
@@ -191,7 +184,7 @@ MarbleKeys marbleKeys(double r, uint32_t color, theme::MarbleSkin skin, int numb
     k.px = std::max(4, static_cast<int>(std::lround(2 * r * s)));
     k.shadowH = std::max(2, static_cast<int>(std::lround(0.64 * r * s)));
     const std::string size = std::to_string(k.px);
-    const std::string hex = hex6(color);
+    const std::string hex = theme::hex6(color);
     k.shadow = "m.sh/" + size;
     k.body = "m.b/" + hex + "/" + std::to_string(static_cast<int>(skin)) + "/" + size;
     // Numbers below 1 draw nothing, so they share the plain glass.
@@ -210,7 +203,7 @@ void blitMarble(double cx, double cy, double r, uint32_t color, theme::MarbleSki
 
     BodyArgs ba{r, color, skin};
     gpuBlitRotated(gpuTexture(k.body, k.px, k.px, paintBody, &ba), cx, cy, 2 * r, 2 * r,
-                   rotation * 180 / M_PI, alpha);
+                   rotation * 180 / kPi, alpha);
 
     OverlayArgs oa{r, color, number};
     gpuBlit(gpuTexture(k.overlay, k.px, k.px, paintOverlay, &oa), cx - r, cy - r, 2 * r, 2 * r,
@@ -247,13 +240,13 @@ void drawBgMarbleCairo(cairo_t* cr, double cx, double cy, double r, uint32_t col
     cairo_translate(cr, cx, cy + 0.85 * r);
     cairo_scale(cr, 1, 0.3);
     cairo_new_path(cr);
-    cairo_arc(cr, 0, 0, 0.9 * r, 0, 2 * M_PI);
+    cairo_arc(cr, 0, 0, 0.9 * r, 0, 2 * kPi);
     const Stop shadow[] = {{0, 0x3C230A, 0.35}, {1, 0x3C230A, 0}};
     fillRadial(cr, 0, 0, 0.9 * r, shadow, 2);
     cairo_restore(cr);
 
     cairo_new_path(cr);
-    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+    cairo_arc(cr, cx, cy, r, 0, 2 * kPi);
     const Stop ball[] = {
         {0, theme::lighten(color, 0.45), 1}, {0.55, color, 1}, {1, theme::darken(color, 0.3), 1}};
     fillRadial(cr, cx - 0.3 * r, cy - 0.35 * r, 1.35 * r, ball, 3);

@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "core/numbers.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
 
@@ -40,7 +41,7 @@ void drawThumbTubeCairo(cairo_t* cr, const Rect& r, double radius) {
     cairo_new_path(cr);
     cairo_move_to(cr, r.x, r.y);
     cairo_line_to(cr, r.x, r.y + r.h - radius);
-    cairo_arc_negative(cr, r.x + r.w / 2, r.y + r.h - radius, radius, M_PI, 0);
+    cairo_arc_negative(cr, r.x + r.w / 2, r.y + r.h - radius, radius, kPi, 0);
     cairo_line_to(cr, r.x + r.w, r.y);
     setColor(cr, 0xB4C8EB, 0.45);
     cairo_set_line_width(cr, 1);
@@ -71,7 +72,7 @@ void paintThumbnail(cairo_t* cr, const Rect& r, const std::vector<std::vector<in
             const double cx = tx + L.tubeW / 2;
             const double cy = ty + L.tubeH - 4 - d / 2 - s * (d + 1);
             cairo_new_path(cr);
-            cairo_arc(cr, cx, cy, d / 2, 0, 2 * M_PI);
+            cairo_arc(cr, cx, cy, d / 2, 0, 2 * kPi);
             const Stop stops[] = {
                 {0, theme::lighten(c, 0.35), 1}, {0.55, c, 1}, {1, theme::darken(c, 0.4), 1}};
             fillRadial(cr, cx - 0.16 * d, cy - 0.17 * d, 0.7 * d, stops, 3);

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/numbers.h"
+#include "theme/theme.h"
 #include "ui/draw.h"
 #include "ui/gpu.h"
 
@@ -24,13 +26,9 @@ struct GlyphArgs {
 };
 
 TextStyle glyphStyle(double fontSize, uint32_t color, double alpha) {
-    TextStyle st;
-    st.family = "sans";
-    st.size = fontSize;
-    st.bold = true;
+    TextStyle st = theme::textStyle(theme::TextRole::Glyph, fontSize);
     st.color = color;
     st.alpha = alpha;
-    st.align = Align::Center;
     return st;
 }
 
@@ -67,7 +65,7 @@ std::vector<std::string> splitUtf8(const std::string& text) {
 }
 
 uint32_t titleHueColor(double hueDeg) {
-    return hueColor(hueDeg, 0.578, 0.371);
+    return theme::hueColor(hueDeg, 0.578, 0.371);
 }
 
 GlyphMotion titleGlyphMotion(int index, double t) {
@@ -79,7 +77,7 @@ GlyphMotion titleGlyphMotion(int index, double t) {
         const double q = 2 - 2 * p;
         const double e = p < 0.5 ? 4 * p * p * p : 1 - q * q * q / 2;
         mo.angleDeg = e * 360;
-        mo.factor = 1 + 0.22 * std::sin(M_PI * p);
+        mo.factor = 1 + 0.22 * std::sin(kPi * p);
     }
     mo.bob = 5 * std::sin(2.1 * t - 0.55 * index);
     return mo;
@@ -154,7 +152,7 @@ double drawRainbowTitleCairo(cairo_t* cr, double cx, double y, const std::string
             const bool shadow = pass == 0;
             cairo_save(cr);
             cairo_translate(cr, x + b.w / 2, y + b.h / 2 + mo.bob + (shadow ? kShadowDy : 0));
-            cairo_rotate(cr, mo.angleDeg * M_PI / 180);
+            cairo_rotate(cr, mo.angleDeg * kPi / 180);
             cairo_scale(cr, mo.factor, mo.factor);
             drawTextCentered(cr, 0, 0, b.text,
                              shadow ? glyphStyle(fontSize, kShadowColor, kShadowAlpha)

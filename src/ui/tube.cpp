@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "core/numbers.h"
+#include "theme/theme.h"
 #include "ui/draw.h"
 #include "ui/gpu.h"
 
@@ -50,12 +52,6 @@ struct BubbleArgs {
     double r;
 };
 
-std::string hex6(uint32_t rgb) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%06x", rgb & 0xFFFFFFu);
-    return buf;
-}
-
 int devicePx(double logical, int atLeast) {
     return std::max(atLeast, static_cast<int>(std::lround(logical * gpuScale())));
 }
@@ -73,7 +69,7 @@ void outlinePath(cairo_t* cr, double x, double y, double w, double h, const Tube
     cairo_move_to(cr, x - lo, y + ld);
     cairo_curve_to(cr, x - lo, y, x - 0.2 * lo, y - ory, x, y + 0.2 * ld);
     cairo_line_to(cr, x, y + h - g.r);
-    cairo_arc_negative(cr, x + w / 2, y + h - g.r, g.r, M_PI, 0);
+    cairo_arc_negative(cr, x + w / 2, y + h - g.r, g.r, kPi, 0);
     cairo_line_to(cr, x + w, y + 0.2 * ld);
     cairo_curve_to(cr, x + w + 0.2 * lo, y - ory, x + w + lo, y, x + w + lo, y + ld);
 }
@@ -82,7 +78,7 @@ void fillPath(cairo_t* cr, double x, double y, double w, double h, const TubeGeo
     cairo_new_path(cr);
     cairo_move_to(cr, x, y + 0.2 * g.lipDrop);
     cairo_line_to(cr, x, y + h - g.r);
-    cairo_arc_negative(cr, x + w / 2, y + h - g.r, g.r, M_PI, 0);
+    cairo_arc_negative(cr, x + w / 2, y + h - g.r, g.r, kPi, 0);
     cairo_line_to(cr, x + w, y + 0.2 * g.lipDrop);
     cairo_close_path(cr);
 }
@@ -117,12 +113,12 @@ void paintGlass(cairo_t* cr, void* arg) {
     cairo_translate(cr, pad + r, pad + h + 3);
     cairo_scale(cr, 1, 0.22);
     cairo_new_path(cr);
-    cairo_arc(cr, 0, 0, 0.85 * w, 0, 2 * M_PI);
+    cairo_arc(cr, 0, 0, 0.85 * w, 0, 2 * kPi);
     const Stop shadow[] = {{0, 0x3C230A, 0.38}, {1, 0x3C230A, 0}};
     fillRadial(cr, 0, 0, 0.85 * w, shadow, 2);
     cairo_restore(cr);
 
-    if (a.selected) strokeOutline(cr, pad, pad, w, h, g, 0xE8633A, 0.28, 13);
+    if (a.selected) strokeOutline(cr, pad, pad, w, h, g, theme::kAccent, 0.28, 13);
 
     // Tinted body, then the gloss: bright edges, clear middle.
     fillPath(cr, pad, pad, w, h, g);
@@ -148,7 +144,7 @@ void paintGlass(cairo_t* cr, void* arg) {
     if (a.flashing)
         strokeOutline(cr, pad, pad, w, h, g, 0xFF3B30, 1, 3);
     else if (a.selected)
-        strokeOutline(cr, pad, pad, w, h, g, 0xE8633A, 1, 3);
+        strokeOutline(cr, pad, pad, w, h, g, theme::kAccent, 1, 3);
     else
         strokeOutline(cr, pad, pad, w, h, g, 0x6E5834, 0.68, 2);
 
@@ -179,7 +175,7 @@ void paintFluid(cairo_t* cr, void* arg) {
     cairo_new_path(cr);
     cairo_move_to(cr, 0, 0);
     cairo_line_to(cr, 0, a.h - a.r);
-    cairo_arc_negative(cr, a.w / 2, a.h - a.r, a.r, M_PI, 0);
+    cairo_arc_negative(cr, a.w / 2, a.h - a.r, a.r, kPi, 0);
     cairo_line_to(cr, a.w, 0);
     cairo_close_path(cr);
     setColor(cr, a.color, 0.42);
@@ -193,7 +189,7 @@ void paintWave(cairo_t* cr, void* arg) {
     const double bottom = 2 * a.amp + 2 * a.strokeW + 1;
     auto polyline = [&] {
         for (int k = 0; k <= 48; ++k) {
-            const double x = 2 * a.w * k / 48, y = mid + a.amp * std::sin(4 * M_PI * k / 48);
+            const double x = 2 * a.w * k / 48, y = mid + a.amp * std::sin(4 * kPi * k / 48);
             if (k == 0)
                 cairo_move_to(cr, x, y);
             else
@@ -250,8 +246,8 @@ TubeReach tubeReach(double w) {
 
 void blitTube(const Rect& r, const TubeStyle& st) {
     if (r.w <= 2 || r.h <= 2) return;
-    const std::string prefix =
-        "t.g/" + hex6(st.tint) + "/" + (st.selected ? "s" : "-") + (st.flashing ? "f" : "-") + "/";
+    const std::string prefix = "t.g/" + theme::hex6(st.tint) + "/" + (st.selected ? "s" : "-") +
+                               (st.flashing ? "f" : "-") + "/";
     blitGlass(r, GlassArgs{r.w, r.h, st.tint, st.selected, st.flashing, false}, prefix, 1);
 }
 
@@ -271,7 +267,7 @@ void blitTubeFluid(const Rect& r, uint32_t color, double fill, double t, double 
     const double amp = std::max(2.0, 0.055 * w);
     const double floorY = r.y + h - rad;
     const double surfaceY = floorY - fa * (floorY - (r.y + 0.05 * h));
-    const std::string hex = hex6(color);
+    const std::string hex = theme::hex6(color);
 
     // Body: one texture of the whole tube, cut at the surface by the source rectangle.
     {

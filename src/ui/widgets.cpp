@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/numbers.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
 #include "ui/mirror.h"
@@ -24,7 +25,7 @@ constexpr uint32_t kLabelShadow = 0x78280A;  // halo under white labels on coral
 constexpr uint32_t kKeyhole = 0xFFF6E2;
 
 double degToRad(double deg) {
-    return deg * M_PI / 180;
+    return deg * kPi / 180;
 }
 
 // The widgets' labels: bold.
@@ -112,7 +113,7 @@ bool menuButton(Ctx& ctx, const Rect& rect, const std::string& label, const Menu
     Rect r = rect;
     double alphaMul = 1;
     if (opts.breatheIndex >= 0) {
-        const double e = std::sin(0.5 * opts.breatheIndex + 2 * M_PI * ctx.t / 3.4);
+        const double e = std::sin(0.5 * opts.breatheIndex + 2 * kPi * ctx.t / 3.4);
         const double k = 1 + 0.022 * e;
         r = Rect{r.cx() - r.w * k / 2, r.cy() - r.h * k / 2, r.w * k, r.h * k};
         alphaMul = 0.95 + 0.025 * (e + 1);
@@ -405,7 +406,7 @@ void drawCheck(cairo_t* cr, double cx, double cy, double size, uint32_t color, d
 void drawLock(cairo_t* cr, double cx, double cy, double size, uint32_t color, double alpha) {
     const double bodyW = 0.82 * size, bodyH = 0.62 * size;
     cairo_new_path(cr);
-    cairo_arc(cr, cx, cy - 0.42 * bodyH, 0.28 * size, M_PI, 2 * M_PI);
+    cairo_arc(cr, cx, cy - 0.42 * bodyH, 0.28 * size, kPi, 2 * kPi);
     cairo_save(cr);
     cairo_set_line_width(cr, std::max(1.6, 0.14 * size));
     setColor(cr, color, alpha);
@@ -422,15 +423,11 @@ void drawCaret(cairo_t* cr, double cx, double cy, double size, uint32_t color, d
 }
 
 TextStyle widgetTextStyle(double size, bool bold, uint32_t color, double alpha, double maxWidth) {
-    TextStyle st;
-    st.family = "sans";
-    st.size = size;
+    TextStyle st = theme::textStyle(theme::TextRole::Label, size);
     st.bold = bold;
     st.color = color;
     st.alpha = alpha;
-    st.align = Align::Center;
     st.maxWidth = maxWidth;
-    st.minScale = 0.6;
     return st;
 }
 

@@ -1,4 +1,5 @@
 // Widgets, second half: the confirm dialog, scrolling and its bar, time and date text, the footer.
+#include "core/numbers.h"
 #include "ui/widgets.h"
 
 #include <time.h>

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "core/levels.h"
+#include "core/rng.h"
 #include "core/solver.h"
 #include "core/state.h"
 #include "platform/hint_worker.h"
@@ -47,6 +48,23 @@ Hardest hardestLevel() {
         return h;
     }();
     return hardest;
+}
+
+// Fifteen colours of seven shuffled into fifteen tubes beside two empty ones: far beyond the
+// catalogue, so the proof runs out of memory and a search lasts long enough to be interrupted.
+GameState hugeShuffle() {
+    Rng rng(7);
+    std::vector<int> marbles;
+    for (int c = 0; c < 15; ++c)
+        marbles.insert(marbles.end(), 7, c);
+    for (size_t i = marbles.size(); i > 1; --i)
+        std::swap(marbles[i - 1], marbles[rng.intN(static_cast<int>(i))]);
+    GameState s;
+    s.capacity = 7;
+    for (size_t t = 0; t < 15; ++t)
+        s.tubes.emplace_back(marbles.begin() + 7 * t, marbles.begin() + 7 * t + 7);
+    s.tubes.resize(17);
+    return s;
 }
 
 // Polls as a frame would until the worker answers or falls idle with nothing to hand out.
@@ -192,12 +210,20 @@ TEST(HintWorker, AnswersOnlyTheLatestPositionAndNeverWaitsOnAnOldSearch) {
     }
     EXPECT_TRUE(mar::isSolved(s));
 
+    // Out of budget, a valid way is still shown, never claimed shortest.
+    const GameState big = hugeShuffle();
+    hints::request(big, ++generation);
+    std::optional<hints::Answer> a = nextAnswer();
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->kind, hints::Kind::WayForward);
+    EXPECT_GE(a->movesToGo, mar::lowerBound(big));
+    EXPECT_TRUE(mar::canMoveOne(big, a->next.from, a->next.to));
+
     // A newer request replaces a search under way; only its answer comes, and only once.
-    const GameState big = mar::loadLevel(hardestLevel().level);
     const GameState small = mar::loadLevel(0);
     hints::request(big, ++generation);
     hints::request(small, ++generation);
-    std::optional<hints::Answer> a = nextAnswer();
+    a = nextAnswer();
     ASSERT_TRUE(a);
     EXPECT_EQ(a->generation, generation);
     EXPECT_EQ(a->movesToGo, mar::levelInfo(0).solutionLength);

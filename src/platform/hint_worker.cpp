@@ -17,13 +17,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Everything below `mutex` is shared with the worker and only touched under it. The mutex is
-// never held during a search, only while a job or an answer changes hands, so the frame that
-// asks or polls never waits on the solver.
+// The game loop alone calls in and owns `worker`; everything below `mutex` is shared with the
+// worker and only touched under it. The mutex is never held during a search, only while a job
+// or an answer changes hands, so the frame that asks or polls never waits on the solver.
 struct State {
+    std::thread worker;
     std::mutex mutex;
     std::condition_variable wake;
-    std::thread worker;
     bool quit = false;
     bool pending = false;  // `job` waits to be taken
     mar::GameState job;
@@ -46,8 +46,8 @@ struct State {
             wanted.reset();
             ready.reset();
             cancelRunning = true;
+            wake.notify_one();  // under the lock, so thread checkers need no exception
         }
-        wake.notify_one();
         if (worker.joinable()) worker.join();
         std::lock_guard<std::mutex> lock(mutex);
         quit = false;
@@ -146,8 +146,8 @@ void request(const mar::GameState& position, uint64_t generation) {
                 s.wanted.reset();
             }
         }
+        s.wake.notify_one();
     }
-    s.wake.notify_one();
 }
 
 void cancel() {

@@ -1,5 +1,6 @@
-// Frame cost of the playing screen while it plays the stored solution of flat level 104
-// (17 tubes), against an empty frame, for both renderers and two window sizes.
+// Frame cost of the playing screen while it plays the stored solution of level 105 (17 tubes),
+// against an empty frame, for both renderers and two window sizes; and the wall time of those
+// frames with the hint worker idle and with it searching all along, as it may while one plays.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include "core/levels.h"
 #include "core/storage.h"
 #include "harness.h"
+#include "platform/hint_worker.h"
 #include "screens/playing.h"
 #include "screens/screens.h"
 #include "ui/app.h"
@@ -30,30 +32,58 @@ void run(const char* label, harness::RendererKind kind, int w, int h) {
     double t = 0;
     const std::vector<double> empty = frameCpuMs(canvas, t, 120, nullptr);
 
-    ui::GameState rec;
-    rec.kind = ui::ScreenKind::Playing;
-    rec.level = kLevel;
-    rec.seed = 1;
-    // Through the real game loop, so that the wallpaper is the level's own.
-    ui::Game::instance()->resetTo(rec);
-    t += kDt;
-    canvas.frame(t, [](ui::Ctx& c) { ui::Game::instance()->update(c); });
     const mar::GameState start = mar::loadLevel(kLevel);
     screens::BoardLayout layout;
     screens::layoutBoard(layout, w, h, start.tubeCount(), start.capacity, false);
     const auto solution = mar::levelSolution(kLevel);
-
-    std::vector<double> frames;
-    SolutionTaps taps(layout, solution, t);
-    while (!taps.done()) {
+    std::vector<mar::GameState> along{start};
+    for (size_t k = 0; k + 1 < solution.size(); ++k)
+        along.push_back(mar::applyMoveOne(along.back(), solution[k]));
+    // Plays the solution from a fresh board; with `searching`, the hint worker is handed the
+    // next search the moment it answers, so it never rests. The process CPU time then counts the
+    // worker too, so wall times are what compares.
+    auto play = [&](bool searching, std::vector<double>* cpu, std::vector<double>* wall) {
+        store::clearGame();
+        ui::GameState rec;
+        rec.kind = ui::ScreenKind::Playing;
+        rec.level = kLevel;
+        rec.seed = 1;
+        // Through the real game loop, so that the wallpaper is the level's own.
+        ui::Game::instance()->resetTo(rec);
         t += kDt;
-        frames.push_back(taps.playFrame(canvas, t));
-    }
+        canvas.frame(t, [](ui::Ctx& c) { ui::Game::instance()->update(c); });
+        uint64_t generation = 0;
+        SolutionTaps taps(layout, solution, t);
+        while (!taps.done()) {
+            t += kDt;
+            const auto w0 = Clock::now();
+            if (searching) {
+                // As the screen would poll every frame; then the next position along the way.
+                hints::poll();
+                if (!hints::busy()) {
+                    hints::request(along[generation % along.size()], generation + 1);
+                    ++generation;
+                }
+            }
+            cpu->push_back(taps.playFrame(canvas, t));
+            wall->push_back(millisSince(w0));
+        }
+        hints::cancel();
+    };
+    std::vector<double> frames, idleWall, busyCpu, busyWall;
+    play(false, &frames, &idleWall);
+    play(true, &busyCpu, &busyWall);
+    hints::shutdown();
     const Figures e = summarise(empty), p = summarise(frames);
     std::printf(
         "%-12s %-9s %4dx%-4d empty %6.2f ms (p99 %6.2f) | playing %6.2f ms (p99 %6.2f) cpu, "
         "%zu frames\n",
         label, canvas.rendererName().c_str(), w, h, e.mean, e.p99, p.mean, p.p99, frames.size());
+    const Figures i = summarise(idleWall), b = summarise(busyWall);
+    std::printf(
+        "%-12s %-9s %4dx%-4d wall per frame: worker idle %6.2f ms (p99 %6.2f) | worker searching "
+        "%6.2f ms (p99 %6.2f)\n",
+        label, canvas.rendererName().c_str(), w, h, i.mean, i.p99, b.mean, b.p99);
     store::clearGame();
     store::clearAllSolves();
 }

@@ -1,16 +1,22 @@
 // Solver figures for hints: for every shipped level, the time and memory to answer from the start
 // and from 20 positions reached by random legal play (fixed seeds), and the cost of the check
-// whether a position can still be solved.  Prints figures only; nothing fails on a slow machine.
+// whether a position can still be solved; then the hint worker's whole job on the same positions,
+// through hints::request and hints::poll as the game runs it.  Prints figures only; nothing
+// fails on a slow machine.
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <optional>
+#include <thread>
 #include <vector>
 
 #include "bench_support.h"
 #include "core/levels.h"
 #include "core/rng.h"
 #include "core/solver.h"
+#include "platform/hint_worker.h"
 
 namespace {
 
@@ -90,6 +96,32 @@ struct Sample {
     }
 };
 
+// The worker's jobs: request to answer, the search tables' peak and what the answers said.
+struct Jobs {
+    std::vector<double> ms, mb;
+    int kinds[4] = {};
+    uint64_t generation = 0;
+
+    void run(const mar::GameState& s) {
+        const auto t0 = Clock::now();
+        hints::request(s, ++generation);
+        std::optional<hints::Answer> a;
+        while (!(a = hints::poll()))
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        ms.push_back(millisSince(t0));
+        mb.push_back(a->peakBytes / 1e6);
+        ++kinds[static_cast<int>(a->kind)];
+    }
+    void print() const {
+        printDistribution("hint worker job", ms, mb);
+        std::printf(
+            "%-22s answers: %d shortest, %d way forward, %d no way forward, %d unknown "
+            "(%d ms and %d MB per search)\n",
+            "", kinds[0], kinds[1], kinds[2], kinds[3], hints::kBudgetMs,
+            static_cast<int>(hints::kMaxBytes >> 20));
+    }
+};
+
 }  // namespace
 
 int main() {
@@ -100,6 +132,7 @@ int main() {
     std::printf("level  opt  start ms  free median/max ms  solvable median/max ms\n");
     Sample starts, freePlay, solvable, all;
     std::vector<double> checkMs;
+    Jobs jobs;
     for (int level = 0; level < mar::totalLevels(); ++level) {
         const mar::GameState start = mar::loadLevel(level);
         const int optimum = mar::levelInfo(level).solutionLength;
@@ -122,6 +155,8 @@ int main() {
             checkBudget.timeUp = [&] { return millisSince(c0) > 20 * kTargetMs; };
             mar::solvability(s, checkBudget);
             checkMs.push_back(millisSince(c0));
+
+            jobs.run(s);
         }
         const Figures f = summarise(lFree.ms), v = summarise(lSolvable.ms);
         std::printf("%5d  %3d  %8.1f  %8.2f / %7.1f  %8.2f / %7.1f\n", level + 1, optimum,
@@ -143,6 +178,8 @@ int main() {
         "%-22s %5zu positions  median %8.2f ms  p99 %8.1f ms  worst %8.1f ms  "
         "under 1 s %6.2f %%\n",
         "still-solvable check", checkMs.size(), c.median, c.p99, c.max, share(checkMs, kTargetMs));
+    jobs.print();
+    hints::shutdown();
     struct rusage ru {};
     getrusage(RUSAGE_SELF, &ru);
     std::printf("process peak resident memory %.1f MB\n", ru.ru_maxrss / 1024.0);

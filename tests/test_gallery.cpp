@@ -2,6 +2,7 @@
 // grid and starting a level from a card.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <string>
@@ -34,13 +35,14 @@ class GalleryScreen : public ::testing::Test {
     void open(int w = 1280, int h = 720) { d_.open(ScreenKind::Gallery, w, h); }
     ui::Rect cardRect(int k) const { return screens::galleryGrid(d_.w(), d_.h(), 10).card(k, 0); }
 
-    static void solve(int level, int64_t solvedAt, int stars = 3) {
+    static void solve(int level, int64_t solvedAt, int stars = 3, int hints = 0) {
         store::SolveEntry e;
         e.id = store::newSolveId();
         e.level = level;
         e.moves = mar::levelInfo(level).solutionLength + 3 - stars;
         e.elapsedMs = 83000 + 1000 * level;
         e.stars = stars;
+        e.hints = hints;
         mar::GameState board = mar::loadLevel(level);
         for (const mar::Move& m : mar::levelSolution(level))
             board = mar::applyMoveOne(board, m);
@@ -188,6 +190,27 @@ TEST_F(GalleryScreen, DamagedHistoryEntriesAreSkippedOrTamed) {
     }
 }
 
+TEST_F(GalleryScreen, ASolveWithHintsSaysSoBesideItsStars) {
+    solve(0, 100, 2, 1);
+    solve(1, 200, 2);
+    for (bool rtl : {false, true}) {
+        i18n::setLanguage(rtl ? "ar" : "en");
+        open();
+        for (int k = 0; k < 2; ++k) {
+            // Where the card's lines run, right of the star row (left of it, right to left).
+            const ui::Rect r = cardRect(k);
+            const double tx = r.x + 10 + std::min(190.0, 0.42 * r.w) + 12;
+            ui::Rect band{tx + 72, r.y + 12 + 58, r.right() - 10 - (tx + 72), 16};
+            if (rtl) band.x = r.x + r.right() - band.right();
+            const int ink = mutedTextIn(band);
+            if (k == 0)
+                EXPECT_GT(ink, 8) << (rtl ? "ar" : "en");
+            else
+                EXPECT_LT(ink, 3) << (rtl ? "ar" : "en");
+        }
+    }
+}
+
 // Writes the pictures worth looking at when VANTREL_SHOTS names a directory.
 TEST_F(GalleryScreen, Screenshots) {
     const char* dir = std::getenv("VANTREL_SHOTS");
@@ -196,7 +219,7 @@ TEST_F(GalleryScreen, Screenshots) {
     open(1280, 720);
     d_.snapshot().writePng(out + "/gallery_en_1280_empty.png");
     for (int level : {0, 1, 2, 3, 4, 5, 7, 8, 9, 14, 104})
-        solve(level, 1700000000000LL + 3600000LL * level, 1 + level % 3);
+        solve(level, 1700000000000LL + 3600000LL * level, 1 + level % 3, level % 4 == 1);
     store::setUnlockedLevel(12);
     for (auto [w, h] : {std::pair{1280, 720}, std::pair{800, 480}}) {
         open(w, h);

@@ -9,6 +9,8 @@
 #include "core/storage.h"
 #include "harness.h"
 #include "i18n/i18n.h"
+#include "screen_driver.h"
+#include "screens/screens.h"
 #include "screens/solved.h"
 #include "test_support.h"
 
@@ -36,6 +38,8 @@ class SolvedScreen : public ::testing::Test {
         canvas_.reset();  // the texture cache serves one canvas at a time
         canvas_ = std::make_unique<Canvas>(o);
         ASSERT_TRUE(canvas_->ok());
+        if (factory_)
+            ui::Game::instance()->setScreenFactory(factory_);  // the canvas installs its own
         ui::GameState s;
         s.kind = ScreenKind::Solved;
         s.level = level;
@@ -70,6 +74,7 @@ class SolvedScreen : public ::testing::Test {
     }
 
     std::unique_ptr<Canvas> canvas_;
+    ui::ScreenFactory factory_ = nullptr;
     double t_ = 10;
 };
 
@@ -136,6 +141,28 @@ TEST(SolvedLayout, CompactBelow620AndNeverAboveSixPercent) {
             EXPECT_LE(r[0].w, 300);
         }
     }
+}
+
+// The screen record carries no hint count, so the helped solve comes through a factory of its own.
+std::unique_ptr<ui::Screen> solvedWithOneHint(const ui::GameState& s) {
+    if (s.kind != ScreenKind::Solved) return screens::makeScreen(s);
+    return screens::makeSolvedScreen(s.level, s.moves, s.elapsedMs, 1);
+}
+
+TEST_F(SolvedScreen, AHelpedSolveEarnsTwoStarsAndSaysSo) {
+    const int level = 3, optimum = mar::levelInfo(level).solutionLength;
+    // In the amber of the small line: the long optimum line of an unhelped two-star solve, then
+    // the short "with hints" in its place, even at the optimum.
+    show(level, optimum + 1, -1);
+    const int optimumLine = countNear(canvas_->snapshot(), {0, 0, 1280, 720}, 0xC8902E, 12);
+    factory_ = solvedWithOneHint;
+    show(level, optimum, -1);
+    EXPECT_EQ(store::bestFor(level).stars, 2);
+    const int hintsLine = countNear(canvas_->snapshot(), {0, 0, 1280, 720}, 0xC8902E, 12);
+    EXPECT_GT(hintsLine, 40);
+    EXPECT_LT(hintsLine, optimumLine / 2);
+    if (const char* dir = std::getenv("VANTREL_SHOTS"))
+        canvas_->snapshot().writePng(std::string(dir) + "/solved_en_hints_1280.png");
 }
 
 // Writes the pictures worth looking at when VANTREL_SHOTS names a directory.

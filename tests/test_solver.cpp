@@ -1,12 +1,17 @@
-// The exact solver: stored optima, shortest remainders, dead ends, cancellation and budgets.
+// The exact solver: stored optima, shortest remainders, dead ends, cancellation and budgets;
+// and the hint worker that runs it beside the game.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <optional>
 #include <thread>
 
 #include "core/levels.h"
+#include "core/rng.h"
 #include "core/solver.h"
 #include "core/state.h"
+#include "platform/hint_worker.h"
 
 using mar::GameState;
 using mar::SolveStatus;
@@ -43,6 +48,32 @@ Hardest hardestLevel() {
         return h;
     }();
     return hardest;
+}
+
+// Fifteen colours of seven shuffled into fifteen tubes beside two empty ones: far beyond the
+// catalogue, so the proof runs out of memory and a search lasts long enough to be interrupted.
+GameState hugeShuffle() {
+    Rng rng(7);
+    std::vector<int> marbles;
+    for (int c = 0; c < 15; ++c)
+        marbles.insert(marbles.end(), 7, c);
+    for (size_t i = marbles.size(); i > 1; --i)
+        std::swap(marbles[i - 1], marbles[rng.intN(static_cast<int>(i))]);
+    GameState s;
+    s.capacity = 7;
+    for (size_t t = 0; t < 15; ++t)
+        s.tubes.emplace_back(marbles.begin() + 7 * t, marbles.begin() + 7 * t + 7);
+    s.tubes.resize(17);
+    return s;
+}
+
+// Polls as a frame would until the worker answers or falls idle with nothing to hand out.
+std::optional<hints::Answer> nextAnswer() {
+    for (;;) {
+        if (auto a = hints::poll()) return a;
+        if (!hints::busy()) return hints::poll();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 }  // namespace
@@ -161,4 +192,68 @@ TEST(Solver, ExhaustedBudgetReturnsAValidSolutionNeverClaimedShortest) {
         EXPECT_GE(static_cast<int>(r.moves.size()), mar::levelInfo(level).solutionLength);
         EXPECT_EQ(replayProblem(start, r.moves), "");
     }
+}
+
+TEST(HintWorker, AnswersOnlyTheLatestPositionAndNeverWaitsOnAnOldSearch) {
+    // Following the hints from level 1's start solves it in its optimum, one move less each time.
+    GameState s = mar::loadLevel(0);
+    uint64_t generation = 0;
+    for (int left = mar::levelInfo(0).solutionLength; left > 0; --left) {
+        hints::request(s, ++generation);
+        const std::optional<hints::Answer> a = nextAnswer();
+        ASSERT_TRUE(a) << left << " to go";
+        EXPECT_EQ(a->generation, generation);
+        EXPECT_EQ(a->kind, hints::Kind::Shortest);
+        EXPECT_EQ(a->movesToGo, left);
+        ASSERT_TRUE(mar::canMoveOne(s, a->next.from, a->next.to)) << left << " to go";
+        s = mar::applyMoveOne(s, a->next);
+    }
+    EXPECT_TRUE(mar::isSolved(s));
+
+    // Out of budget, a valid way is still shown, never claimed shortest.
+    const GameState big = hugeShuffle();
+    hints::request(big, ++generation);
+    std::optional<hints::Answer> a = nextAnswer();
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->kind, hints::Kind::WayForward);
+    EXPECT_GE(a->movesToGo, mar::lowerBound(big));
+    EXPECT_TRUE(mar::canMoveOne(big, a->next.from, a->next.to));
+
+    // A newer request replaces a search under way; only its answer comes, and only once.
+    const GameState small = mar::loadLevel(0);
+    hints::request(big, ++generation);
+    hints::request(small, ++generation);
+    a = nextAnswer();
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->generation, generation);
+    EXPECT_EQ(a->movesToGo, mar::levelInfo(0).solutionLength);
+    EXPECT_FALSE(nextAnswer());
+
+    // Cancelled mid-search, nothing is answered, and the next request is taken up at once.
+    hints::request(big, ++generation);
+    hints::cancel();
+    EXPECT_FALSE(nextAnswer());
+    hints::request(small, ++generation);
+    a = nextAnswer();
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->generation, generation);
+
+    // Going round in circles with moves left, and stuck without any: no way forward either way.
+    for (const GameState& lost :
+         {pos({{0, 1, 1}, {0, 1, 2}, {2, 0, 2}, {}}, 3), pos({{0, 1}, {1, 0}}, 2)}) {
+        hints::request(lost, ++generation);
+        a = nextAnswer();
+        ASSERT_TRUE(a);
+        EXPECT_EQ(a->kind, hints::Kind::NoWayForward);
+    }
+
+    // Shut down in the middle of a search, the worker comes back for the next request.
+    hints::request(big, ++generation);
+    hints::shutdown();
+    EXPECT_FALSE(hints::busy());
+    hints::request(small, ++generation);
+    a = nextAnswer();
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->generation, generation);
+    hints::shutdown();
 }

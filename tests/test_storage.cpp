@@ -1,4 +1,5 @@
-// Settings and the saved game: file texts, validation on reading, round trips and failed writes.
+// Settings, the saved game and the solve history: file texts, validation on reading, round trips
+// and failed writes.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "core/json.h"
+#include "core/levels.h"
 #include "core/storage.h"
 #include "test_support.h"
 
@@ -59,7 +62,7 @@ store::SavedGame sampleGame() {
     g.state.capacity = 4;
     g.state.tubes = {{0, 1}, {1, 0, 0}, {0, 1}, {1}, {}};
     g.history = {{0, 3}, {2, 1}, {1, 4}};
-    g.moveCount = 5;  // differs from the history length on purpose
+    g.moveCount = 5;               // differs from the history length on purpose
     g.elapsedMs = 315000000123LL;  // nearly ten years: the longest play a save may hold
     g.savedAt = 9007199254740991LL;
     return g;
@@ -88,6 +91,7 @@ class StoreFiles : public ::testing::Test {
 using SettingsFile = StoreFiles;
 using SavedGameFile = StoreFiles;
 using StoreWrites = StoreFiles;
+using SolvesFile = StoreFiles;
 
 }  // namespace
 
@@ -516,4 +520,62 @@ TEST(SolveIds, AFailingRandomDeviceFallsBackToTheClock) {
     EXPECT_NO_THROW(store::randomSeed("default"));
     const std::string id = store::newSolveId();
     EXPECT_NE(id.find('_'), std::string::npos) << id;
+}
+
+// ---- Solve history ----
+
+TEST_F(SolvesFile, HintsAreKeptOnlyWhenUsedAndKeepTheStarsAtTwoAtMost) {
+    const int optimum = mar::levelInfo(0).solutionLength;
+    EXPECT_EQ(mar::computeStars(optimum, optimum, 1), 2);
+    EXPECT_EQ(mar::computeStars(optimum * 3, optimum, 4), 1);
+    EXPECT_EQ(mar::computeStars(optimum, optimum, -1), 3);
+
+    // Written only when used; an unhelped solve keeps the member set older files have.
+    store::SolveEntry e;
+    e.id = "a";
+    e.level = 0;
+    e.moves = optimum;
+    e.stars = 2;
+    e.hints = 2;
+    store::recordSolve(e);
+    e.id = "b";
+    e.level = 1;
+    e.hints = 0;
+    e.stars = 3;
+    store::recordSolve(e);
+    const json::Value doc = json::parse(readText(file("solves.json")));
+    ASSERT_EQ(doc.size(), 2u);
+    EXPECT_EQ(doc.asArray()[0]["hints"].asInt(-1), 2);
+    EXPECT_TRUE(doc.asArray()[1]["hints"].isNull());
+    auto list = store::listSolves();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].hints, 2);
+    EXPECT_EQ(list[1].hints, 0);
+
+    // Of two solves equal in stars and moves, the one with fewer hints stays.
+    e.id = "c";
+    e.level = 0;
+    e.stars = 2;
+    e.hints = 1;
+    store::recordSolve(e);
+    EXPECT_EQ(store::listSolves()[0].id, "c");
+
+    // An old entry has none; a damaged count is none; three stars with hints become at most two.
+    put("solves.json", R"([{"level": 2, "moves": 99, "stars": 3},
+                           {"level": 3, "moves": 99, "stars": 3, "hints": -4},
+                           {"level": 4, "moves": 99, "stars": 3, "hints": "two"},
+                           {"level": 5, "moves": 1, "stars": 3, "hints": 1},
+                           {"level": 6, "moves": 1, "stars": 9, "hints": 3},
+                           {"level": 7, "moves": 999, "stars": 3, "hints": 1}])");
+    list = store::listSolves();
+    ASSERT_EQ(list.size(), 6u);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(list[k].hints, 0) << "level " << list[k].level;
+        EXPECT_EQ(list[k].stars, 3) << "level " << list[k].level;
+    }
+    EXPECT_EQ(list[3].hints, 1);
+    EXPECT_EQ(list[3].stars, 2);
+    EXPECT_EQ(list[4].hints, 3);
+    EXPECT_EQ(list[4].stars, 2);
+    EXPECT_EQ(list[5].stars, 1) << "rescored from its moves";
 }

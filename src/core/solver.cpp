@@ -472,11 +472,14 @@ bool isDeadEnd(const GameState& s) {
     return !isSolved(s);
 }
 
-Solvability solvability(const GameState& s, const SolveBudget& budget) {
+Solvability solvability(const GameState& s, const SolveBudget& budget, size_t* peakBytes) {
+    if (peakBytes) *peakBytes = 0;
     if (isSolved(s)) return Solvability::Solvable;
     if (isDeadEnd(s)) return Solvability::Unsolvable;
     if (!fitsCodes(s)) return Solvability::Unknown;
-    switch (search(s, budget, Mode::Any, true, budget.maxPositions).outcome) {
+    const Search any = search(s, budget, Mode::Any, true, budget.maxPositions);
+    if (peakBytes) *peakBytes = any.peakBytes;
+    switch (any.outcome) {
         case Outcome::Found:
             return Solvability::Solvable;
         case Outcome::Dry:

@@ -59,7 +59,9 @@ enum class Solvability { Solvable, Unsolvable, Unknown };
 
 // Whether some solution exists from here, exact both ways: a position whose legal moves only go
 // round in circles is Unsolvable.  Searches for any solution, not a shortest one, which is much
-// cheaper; Unknown only when the budget runs out first.
-Solvability solvability(const GameState& s, const SolveBudget& budget = {});
+// cheaper; Unknown only when the budget runs out first.  peakBytes, when given, receives the
+// memory the search tables held at their largest.
+Solvability solvability(const GameState& s, const SolveBudget& budget = {},
+                        size_t* peakBytes = nullptr);
 
 }  // namespace mar

@@ -1,6 +1,7 @@
 // Puzzle rules; nothing here draws, stores or keeps time.
 #include "core/state.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace mar {
@@ -71,10 +72,11 @@ bool isSolved(const GameState& s) {
     return true;
 }
 
-int computeStars(int moves, int optimum) {
-    if (optimum <= 0 || moves <= optimum) return 3;
+int computeStars(int moves, int optimum, int hints) {
+    const int cap = hints > 0 ? 2 : 3;
+    if (optimum <= 0 || moves <= optimum) return cap;
     int bound = static_cast<int>(std::ceil(1.5 * optimum));
-    return moves <= bound ? 2 : 1;
+    return std::min(moves <= bound ? 2 : 1, cap);
 }
 
 }  // namespace mar

@@ -40,6 +40,8 @@ GameState applyMoveOne(const GameState& s, const Move& m);
 std::vector<Move> legalMoves(const GameState& s);
 bool isTubeComplete(const GameState& s, int idx);
 bool isSolved(const GameState& s);
-int computeStars(int moves, int optimum);
+// Three stars at or under the optimum, two up to one and a half times it, else one; a solve
+// helped by any hint earns two at most.
+int computeStars(int moves, int optimum, int hints = 0);
 
 }  // namespace mar

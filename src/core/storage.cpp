@@ -283,10 +283,12 @@ SolveEntry entryFrom(const json::Value& v) {
     e.finalTubes = tubesFromJson(v["finalTubes"]);
     e.capacity = v["capacity"].asInt(0);
     e.stars = v["stars"].asInt(0);
+    e.hints = std::max(v["hints"].asInt(0), 0);
     // A count outside one to three is no count at all, however large: the gallery shows three
     // stars at most and ranks solves by them, so a damaged 4 would otherwise beat every real solve.
-    if (e.stars < 1 || e.stars > 3)
-        e.stars = mar::computeStars(e.moves, mar::levelInfo(e.level).solutionLength);
+    // Neither does a solve helped by hints keep three.
+    if (e.stars < 1 || e.stars > (e.hints > 0 ? 2 : 3))
+        e.stars = mar::computeStars(e.moves, mar::levelInfo(e.level).solutionLength, e.hints);
     return e;
 }
 
@@ -295,6 +297,8 @@ json::Value entryTo(const SolveEntry& e) {
     o["capacity"] = e.capacity;
     o["elapsedMs"] = static_cast<long long>(e.elapsedMs);
     o["finalTubes"] = tubesToJson(e.finalTubes);
+    // Only a helped solve carries the member, so older files and unhelped solves read the same.
+    if (e.hints > 0) o["hints"] = e.hints;
     o["id"] = e.id;
     o["level"] = e.level;
     o["moves"] = e.moves;
@@ -307,6 +311,7 @@ json::Value entryTo(const SolveEntry& e) {
 bool isBetter(const SolveEntry& a, const SolveEntry& b) {
     if (a.stars != b.stars) return a.stars > b.stars;
     if (a.moves != b.moves) return a.moves < b.moves;
+    if (a.hints != b.hints) return a.hints < b.hints;
     return a.elapsedMs < b.elapsedMs;
 }
 

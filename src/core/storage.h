@@ -69,6 +69,7 @@ struct SolveEntry {
     std::vector<std::vector<int>> finalTubes;
     int capacity = 0;
     int stars = 0;
+    int hints = 0;  // hints shown during the solve; any caps the stars at two
 };
 
 std::vector<SolveEntry> listSolves();

@@ -57,7 +57,7 @@ class Gallery : public ui::Screen {
         // Read once: the store re-reads its file on every call.
         for (store::SolveEntry& e : store::listSolves()) {
             if (e.level < 0 || e.level >= total_) continue;  // not a level of this catalogue
-            e.stars = std::clamp(e.stars, 0, 3);
+            e.stars = std::clamp(e.stars, 0, e.hints > 0 ? 2 : 3);
             e.moves = std::max(e.moves, 0);
             e.elapsedMs = std::max<int64_t>(e.elapsedMs, 0);
             tidyBoard(e);
@@ -164,6 +164,16 @@ class Gallery : public ui::Screen {
         // The star row's middle lies one star size right of the point it is given.
         constexpr double kStar = 7;
         ui::starsInline(cr, m.x(tx + 34 + kStar) - kStar, ty + 66, e.stars, kStar);
+        if (e.hints > 0) {
+            // Beside the stars, which a hint keeps from three, in the date's small muted type.
+            const double hx = tx + 34 + 4.55 * kStar + 8;  // the row ends 4.55 stars past its point
+            ui::TextStyle st = style(11, false, theme::kTextMuted);
+            st.maxWidth = std::max(r.right() - 10 - hx, 1.0);
+            const std::string text = i18n::tr("gallery.withHints");
+            double tw = 0, th = 0;
+            ui::measureText(cr, text, st, &tw, &th);
+            ui::drawText(cr, m.x(hx), ty + 66 - th / 2, text, st);
+        }
         ui::drawText(cr, x, ty + 80, ui::formatDate(e.solvedAt),
                      style(11, false, theme::kTextMuted));
     }

@@ -46,11 +46,12 @@ double blockTop(double h, int stars) {
 
 class Solved : public ui::Screen {
   public:
-    Solved(int level, int moves, int64_t elapsedMs)
+    Solved(int level, int moves, int64_t elapsedMs, int hints)
         : level_(level),
           moves_(moves),
           optimum_(mar::levelInfo(level).solutionLength),
-          stars_(mar::computeStars(moves, optimum_)),
+          hints_(std::max(hints, 0)),
+          stars_(mar::computeStars(moves, optimum_, hints_)),
           elapsedMs_(elapsedMs),
           hasNext_(level + 1 < mar::totalLevels()) {
         // Both are merges keeping the better value, so rebuilding the screen is harmless.
@@ -106,7 +107,10 @@ class Solved : public ui::Screen {
              ls, 0, 1.55 * ls);
         line(i18n::tr("solved.movesLine", {{"n", std::to_string(moves_)}}), theme::kAccent, ls, 0.6,
              1.55 * ls);
-        if (stars_ < 3)
+        // Under three stars one small line says why: the hints, or else the optimum to beat.
+        if (hints_ > 0)
+            line(i18n::tr("solved.withHints"), 0xC8902E, 0.75 * ls, 1.2, 1.2 * ls);
+        else if (stars_ < 3)
             line(i18n::tr("solved.optimumHint", {{"n", std::to_string(optimum_)}}), 0xC8902E,
                  0.75 * ls, 1.2, 1.2 * ls);
         line(i18n::tr("solved.timeLine", {{"time", ui::formatTime(elapsedMs_)}}), 0x6F9C3A, ls, 1.8,
@@ -158,6 +162,7 @@ class Solved : public ui::Screen {
     int level_;
     int moves_;
     int optimum_;
+    int hints_;
     int stars_;
     int soundsPlayed_ = 0;
     int64_t elapsedMs_;
@@ -186,8 +191,13 @@ std::array<ui::Rect, 3> solvedButtonRects(double w, double h, int stars) {
     return out;
 }
 
+std::unique_ptr<ui::Screen> makeSolvedScreen(int level, int moves, int64_t elapsedMs, int hints) {
+    return std::make_unique<Solved>(level, moves, elapsedMs, hints);
+}
+
+// The screen record carries no hint count yet, so a solve reached through it counts none.
 std::unique_ptr<ui::Screen> makeSolved(const ui::GameState& s) {
-    return std::make_unique<Solved>(s.level, s.moves, s.elapsedMs);
+    return makeSolvedScreen(s.level, s.moves, s.elapsedMs, 0);
 }
 
 }  // namespace screens

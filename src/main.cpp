@@ -13,6 +13,7 @@
 #include "launch.h"
 #include "platform/audio.h"
 #include "platform/crash_handler.h"
+#include "platform/hint_worker.h"
 #include "screens/screens.h"
 #include "ui/app.h"
 #include "ui/draw.h"
@@ -337,6 +338,7 @@ void frame(Loop& L, int pxW, int pxH) {
 void shutDown(Loop& L) {
     // The screens go first, while everything they may touch on leaving still runs.
     L.game->shutdown();
+    hints::shutdown();
     L.game->persistSettings();
     ui::gpuShutdown();
     ui::drawShutdown();

@@ -3,10 +3,13 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "core/levels.h"
+#include "core/solver.h"
 #include "core/state.h"
 #include "core/storage.h"
 #include "harness.h"
@@ -466,4 +469,106 @@ TEST_F(PlayingScreen, AResizeInMidFlightMovesTheMarbleOntoTheNewLayout) {
     // The last frame in the air is a few hundredths of the arc before the landing.
     EXPECT_NEAR(lastX, landX, 0.1 * to.r.w);
     EXPECT_NEAR(lastY, landY, 2 * to.marbleD);
+}
+
+namespace {
+
+// Hint-blue pixels (the outline and the notice's rim) along a row; sand and glass are warm.
+int bluishInRow(const harness::Image& img, int y, int x0, int x1) {
+    int n = 0;
+    for (int x = std::max(x0, 0); x < std::min(x1, img.w); ++x) {
+        const uint32_t p = img.at(x, y);
+        if (harness::blueOf(p) - harness::redOf(p) > 90) ++n;
+    }
+    return n;
+}
+
+// The shortest sequence of moves from a level's start into a position that still has legal
+// moves but no solution, among the first levels.
+bool findTrap(int* level, std::vector<mar::Move>* moves) {
+    for (int l = 0; l < 30; ++l) {
+        struct Node {
+            mar::GameState s;
+            std::vector<mar::Move> path;
+        };
+        std::vector<Node> layer{{mar::loadLevel(l), {}}};
+        for (int depth = 0; depth < 3; ++depth) {
+            std::vector<Node> next;
+            for (const Node& n : layer)
+                for (const mar::Move& m : mar::legalMoves(n.s)) {
+                    Node c{mar::applyMoveOne(n.s, m), n.path};
+                    c.path.push_back(m);
+                    if (!mar::isDeadEnd(c.s) &&
+                        mar::solvability(c.s) == mar::Solvability::Unsolvable) {
+                        *level = l;
+                        *moves = c.path;
+                        return true;
+                    }
+                    next.push_back(std::move(c));
+                }
+            layer = std::move(next);
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST_F(PlayingScreen, AHintMarksTheNextMoveCountsOnceCapsTheStarsAndADeadEndIsToldUntilUndone) {
+    Loop loop(1280, 720);
+    ASSERT_TRUE(loop.ok());
+    loop.open(0, 77);
+    const BoardLayout b = loop.board();
+    // The outline's bottom edge runs 5 below the tube, under its middle.
+    auto marked = [&](int tube) {
+        const ui::Rect r = b.tubes[tube].r;
+        return bluishInRow(loop.shot(), static_cast<int>(r.bottom() + 5),
+                           static_cast<int>(r.cx()) - 10, static_cast<int>(r.cx()) + 10) > 0;
+    };
+    EXPECT_FALSE(marked(0));
+    // The worker answers within a few frames; each frame waits a little of real time for it.
+    loop.frame(-1, -1, SDLK_h);
+    for (int f = 0; f < 200 && !marked(0); ++f) {
+        SDL_Delay(5);
+        loop.frame();
+    }
+    const auto solution = mar::levelSolution(0);
+    EXPECT_TRUE(marked(solution[0].from));
+    EXPECT_TRUE(marked(solution[0].to));
+    EXPECT_FALSE(marked(3 - solution[0].from - solution[0].to));
+    loop.frame(-1, -1, SDLK_h);  // asked twice at one position: still one hint
+    loop.wait(0.2);
+    // Playing the shortest way with the number keys; the hint goes with the first move.
+    for (const mar::Move& m : solution) {
+        loop.frame(-1, -1, SDLK_1 + m.from);
+        loop.frame(-1, -1, SDLK_1 + m.to);
+        loop.wait(0.6);
+        EXPECT_FALSE(marked(m.from) || marked(m.to));
+    }
+    const std::vector<store::SolveEntry> solves = store::listSolves();
+    ASSERT_EQ(solves.size(), 1u);
+    EXPECT_EQ(solves[0].hints, 1);
+    EXPECT_EQ(solves[0].stars, 2);
+    EXPECT_EQ(solves[0].moves, static_cast<int>(solution.size()));
+
+    int level = 0;
+    std::vector<mar::Move> trap;
+    ASSERT_TRUE(findTrap(&level, &trap));
+    loop.open(level, 78);
+    const int noticeY = static_cast<int>(720 - loop.board().footerH - 34);
+    auto told = [&] {
+        // The notice's rim crosses the row near its ends.
+        for (int f = 0; f < 200; ++f) {
+            if (bluishInRow(loop.shot(), noticeY, 300, 980) > 0) return true;
+            SDL_Delay(5);
+            loop.frame();
+        }
+        return false;
+    };
+    for (const mar::Move& m : trap)
+        loop.move(m);
+    EXPECT_TRUE(told()) << "level " << level << " after " << trap.size() << " moves";
+    loop.frame(-1, -1, SDLK_u);
+    loop.wait(0.3);
+    EXPECT_EQ(bluishInRow(loop.shot(), noticeY, 300, 980), 0);
 }

@@ -217,6 +217,8 @@ SavedGame loadGame() {
     g.moveCount = doc["moveCount"].asInt(static_cast<int>(g.history.size()));
     g.elapsedMs = int64Of(doc["elapsedMs"]);
     g.savedAt = int64Of(doc["savedAt"]);
+    // A damaged count is no count; a game resumed with hints still earns two stars at most.
+    g.hints = std::max(doc["hints"].asInt(0), 0);
     if (countersOutOfRange(g)) return SavedGame{};  // unusable: no play record comes along
     g.valid = true;
     return g;
@@ -256,6 +258,7 @@ void saveGame(const SavedGame& g) {
     o["capacity"] = g.state.capacity;
     o["elapsedMs"] = static_cast<long long>(g.elapsedMs);
     o["history"] = std::move(history);
+    if (g.hints > 0) o["hints"] = g.hints;
     o["level"] = g.level;
     o["moveCount"] = g.moveCount;
     o["savedAt"] = static_cast<long long>(g.savedAt);

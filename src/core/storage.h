@@ -46,6 +46,7 @@ struct SavedGame {
     int moveCount = 0;
     int64_t elapsedMs = 0;
     int64_t savedAt = 0;
+    int hints = 0;  // hints shown so far; "hints" is left out of the file while there are none
 };
 
 SavedGame loadGame();

@@ -13,6 +13,7 @@
 #include "core/state.h"
 #include "i18n/i18n.h"
 #include "platform/audio.h"
+#include "screens/board_advice.h"
 #include "screens/board_motion.h"
 #include "screens/common.h"
 #include "screens/playing_logic.h"
@@ -20,6 +21,7 @@
 #include "theme/theme.h"
 #include "ui/draw.h"
 #include "ui/gpu.h"
+#include "ui/hint_marks.h"
 #include "ui/marble.h"
 #include "ui/mirror.h"
 #include "ui/tube.h"
@@ -120,7 +122,10 @@ struct Flight {
 class Playing : public ui::Screen {
   public:
     Playing(int level, uint32_t seed, bool attract)
-        : game_(level, seed, attract), motion_(restingMotion(game_.state())) {}
+        : game_(level, seed, attract), motion_(restingMotion(game_.state())) {
+        // The demo plays its stored solution and never asks for help.
+        if (!attract) advice_.positionChanged(game_.state());
+    }
 
     // However the screen is left (back, Escape, quit, a signal), the clock since the last move
     // is kept.
@@ -134,9 +139,13 @@ class Playing : public ui::Screen {
         // A resized window moves the marble in the air onto the new layout's arc.
         if (flight_.active) flight_.aim(layout_);
         step(c);
+        if (advice_.poll()) game_.noteHint();
         drawBoard(c);
         drawFlight(c);
-        if (!game_.attract()) drawChrome(c);
+        if (!game_.attract()) {
+            drawAdvice(c);
+            drawChrome(c);
+        }
         drawWinFlash(c);
         handleInput(c);
     }
@@ -170,6 +179,22 @@ class Playing : public ui::Screen {
         f.active = true;
         flight_ = f;
         syncLiquid();
+        adviseOnNewPosition();
+    }
+
+    // Any hint on show goes; the way ahead of the new position is asked for at once.
+    void adviseOnNewPosition() {
+        if (game_.attract()) return;
+        if (mar::isSolved(game_.state()))
+            advice_.stop();
+        else
+            advice_.positionChanged(game_.state());
+    }
+
+    void askForHint() {
+        if (game_.solved() || advice_.noWayForward()) return;
+        audio::play(audio::Sfx::Click);
+        advice_.ask();
     }
 
     // Complete tubes fill with their colour's liquid, voiced as they begin; others drain.
@@ -204,6 +229,7 @@ class Playing : public ui::Screen {
         game_.undo();
         selected_ = -1;
         syncLiquid();
+        adviseOnNewPosition();
     }
 
     void restart() {
@@ -215,6 +241,7 @@ class Playing : public ui::Screen {
         for (TubeMotion& m : motion_)
             m.liquid = TubeMotion::Liquid::Empty;
         syncLiquid();
+        adviseOnNewPosition();
     }
 
     // ---- Per-frame animation ----
@@ -235,6 +262,7 @@ class Playing : public ui::Screen {
             next.level = game_.level();
             next.moves = game_.moveCount();
             next.elapsedMs = game_.finalElapsed();
+            next.hints = game_.hintsUsed();
             left_ = true;
             c.replace(next);
         }
@@ -400,7 +428,12 @@ class Playing : public ui::Screen {
         if (ui::pillButton(c, m.rect({c.w - 16 - 104, by, 104, bh}), i18n::tr("playing.undo"),
                            ui::PillIcon::Undo, game_.historySize() == 0 || game_.solved()))
             undo();
-        const double cw = std::min(c.w - 272, 240.0);
+        if (ui::pillButton(c, m.rect({c.w - 16 - 2 * 104 - 8, by, 104, bh}),
+                           i18n::tr("playing.hint"), ui::PillIcon::Bulb,
+                           game_.solved() || advice_.noWayForward()))
+            askForHint();
+        // The title card keeps clear of the two buttons on either side.
+        const double cw = std::min(c.w - 2 * (16 + 2 * 104 + 8 + 8), 240.0);
         ui::titleCard(c, {(c.w - cw) / 2, (hh - bh - 8) / 2, cw, bh + 8},
                       i18n::tr("playing.levelLabel", {{"n", std::to_string(game_.level() + 1)}}),
                       i18n::tr("playing.moves", {{"n", std::to_string(game_.moveCount())}}));
@@ -416,6 +449,26 @@ class Playing : public ui::Screen {
                      ts);
     }
 
+    // The hinted move over the board, or the notice that no way is left.
+    void drawAdvice(ui::Ctx& c) {
+        if (game_.solved()) return;
+        if (advice_.noWayForward()) {
+            ui::drawNotice(c.cr, c.w / 2, c.h - layout_.footerH - 34, c.w - 48,
+                           i18n::tr("playing.noWayForward"));
+            return;
+        }
+        const std::optional<mar::Move> m = advice_.hint();
+        if (!m || m->from >= static_cast<int>(layout_.tubes.size()) ||
+            m->to >= static_cast<int>(layout_.tubes.size()))
+            return;
+        const std::string label =
+            advice_.wayForwardOnly() ? i18n::tr("playing.wayForward")
+                                     : i18n::trPlural("playing.movesToGo", advice_.movesToGo(),
+                                                      {{"n", std::to_string(advice_.movesToGo())}});
+        ui::drawHintMarks(c.cr, layout_.tubes[m->from].r, layout_.tubes[m->to].r, layout_.headerH,
+                          label, c.t);
+    }
+
     void drawWinFlash(ui::Ctx& c) {
         const double f = game_.winFlash();
         if (f > 0.001) ui::fillRect(c.cr, {0, 0, c.w, c.h}, 0xFFFFFF, std::clamp(f, 0.0, 1.0));
@@ -428,6 +481,20 @@ class Playing : public ui::Screen {
         menu.kind = ui::ScreenKind::Menu;
         left_ = true;
         c.resetTo(menu);
+    }
+
+    // 1 to 9 and 0 pick up from or drop on tubes 1 to 10, in the order the board shows them.
+    void tapByNumber(const ui::Ctx& c) {
+        for (int key : c.in.keys) {
+            int tube = -1;
+            if (key >= SDLK_1 && key <= SDLK_9) tube = key - SDLK_1;
+            if (key >= SDLK_KP_1 && key <= SDLK_KP_9) tube = key - SDLK_KP_1;
+            if (key == SDLK_0 || key == SDLK_KP_0) tube = 9;
+            if (tube >= 0 && tube < game_.state().tubeCount()) {
+                tapTube(tube);
+                return;
+            }
+        }
     }
 
     void handleInput(ui::Ctx& c) {
@@ -449,6 +516,10 @@ class Playing : public ui::Screen {
             undo();
         } else if (c.in.hasKey(SDLK_r)) {
             restart();
+        } else if (c.in.hasKey(SDLK_h)) {
+            askForHint();
+        } else {
+            tapByNumber(c);
         }
     }
 
@@ -467,6 +538,7 @@ class Playing : public ui::Screen {
     std::string stillSig_;  // what the composed still tubes show
     Flight flight_;
     std::vector<TubeMotion> motion_;  // one per tube
+    BoardAdvice advice_;
 };
 
 }  // namespace

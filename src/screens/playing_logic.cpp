@@ -39,6 +39,7 @@ PlayingLogic::PlayingLogic(int level, uint32_t seed, bool attract)
             mar::Session(initial(), saved.state, saved.history, saved.moveCount, saved.elapsedMs);
         // A resumed marble goes back with angle 0: how it looked before is not stored.
         sourceRotations_.assign(session_.history().size(), 0.0);
+        hints_ = saved.hints;
         resetRotations();
         written_ = true;
     } else if (saved.valid) {
@@ -150,6 +151,12 @@ void PlayingLogic::restart() {
     persist();
 }
 
+void PlayingLogic::noteHint() {
+    if (attract_ || session_.solved()) return;
+    ++hints_;
+    persist();
+}
+
 int64_t PlayingLogic::elapsedMs() const {
     const int64_t base = session_.elapsedBaseMs();
     if (startedAt_ < 0) return base;
@@ -167,6 +174,7 @@ void PlayingLogic::persist() const {
     g.moveCount = session_.moveCount();
     g.elapsedMs = elapsedMs();
     g.savedAt = store::nowMs();
+    g.hints = hints_;
     store::saveGame(g);
     written_ = true;
 }
@@ -198,7 +206,8 @@ void PlayingLogic::onSolved(double t) {
     e.solvedAt = store::nowMs();
     e.finalTubes = state().tubes;
     e.capacity = state().capacity;
-    e.stars = mar::computeStars(e.moves, info_.solutionLength);
+    e.hints = hints_;
+    e.stars = mar::computeStars(e.moves, info_.solutionLength, hints_);
     store::recordSolve(e);
     // The reward is kept with the solve, so leaving during the win sequence loses nothing; the
     // solved screen merges the same values again.

@@ -73,6 +73,9 @@ class PlayingLogic {
     int historySize() const { return session_.historySize(); }
     const std::vector<mar::Move>& solution() const { return solution_; }
     int moveCount() const { return session_.moveCount(); }
+    // Hints shown on this board, kept with the game in progress and the solve.
+    int hintsUsed() const { return hints_; }
+    void noteHint();
     int flightTarget() const { return flightTarget_; }
     bool flying() const { return flightTarget_ >= 0; }
     double startedAt() const { return startedAt_; }
@@ -116,6 +119,7 @@ class PlayingLogic {
     bool glarePlayed_ = false;
     bool settleDone_ = false;
     double winFlash_ = 0;
+    int hints_ = 0;
 
     // A saved game exists for this board: resumed, or written since it was opened.
     mutable bool written_ = false;

@@ -197,7 +197,7 @@ std::unique_ptr<ui::Screen> makeSolvedScreen(int level, int moves, int64_t elaps
 
 // The screen record carries no hint count yet, so a solve reached through it counts none.
 std::unique_ptr<ui::Screen> makeSolved(const ui::GameState& s) {
-    return makeSolvedScreen(s.level, s.moves, s.elapsedMs, 0);
+    return makeSolvedScreen(s.level, s.moves, s.elapsedMs, s.hints);
 }
 
 }  // namespace screens

@@ -99,6 +99,7 @@ struct GameState {
     int64_t elapsedMs = 0;
     int forcePerfect = -1;
     uint32_t runId = 0;
+    int hints = 0;  // hints shown during the solve the solved screen reports
 };
 
 // ---- Window geometry (pure, so the rules can be tested without a display) ----

@@ -81,6 +81,21 @@ void drawPillIcon(cairo_t* cr, PillIcon icon, double cx, double cy, double s, do
         case PillIcon::Restart:
             drawCircularArrow(cr, cx, cy, s, 117, 387, -1, alpha);
             break;
+        case PillIcon::Bulb: {
+            // The glass as a round stroke narrowing into its neck, two rings of the screw below.
+            const double w = std::max(1.5, 0.13 * s);
+            cairo_new_path(cr);
+            cairo_arc(cr, cx, cy - 0.14 * s, 0.3 * s, degToRad(140), degToRad(400));
+            cairo_line_to(cr, cx + 0.13 * s, cy + 0.24 * s);
+            cairo_line_to(cr, cx - 0.13 * s, cy + 0.24 * s);
+            cairo_close_path(cr);
+            strokePath(cr, w, theme::kAccent, alpha);
+            cairo_new_path(cr);
+            cairo_move_to(cr, cx - 0.12 * s, cy + 0.4 * s);
+            cairo_line_to(cr, cx + 0.12 * s, cy + 0.4 * s);
+            strokePath(cr, w, theme::kAccent, alpha);
+            break;
+        }
         case PillIcon::None:
             break;
     }

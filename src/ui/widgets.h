@@ -28,7 +28,7 @@ struct MenuBtnOpts {
     double fontSize = 20;
 };
 
-enum class PillIcon { None = 0, Back = 1, Undo = 2, Restart = 3 };
+enum class PillIcon { None = 0, Back = 1, Undo = 2, Restart = 3, Bulb = 4 };
 
 // The raised sand frame most widgets stand on: shadow, bottom edge, face and rim.
 void sandFrame(cairo_t* cr, const Rect& r, double radius, uint32_t fill, double fillAlpha,

@@ -30,3 +30,25 @@ seedSettings() {  # seedSettings DATADIR: a 1280 x 720 window, silent, so positi
   mkdir -p "$1"
   echo '{"windowW":1280,"windowH":720,"musicVolume":0,"sfxVolume":0,"soundOn":false}' >"$1/settings.json"
 }
+
+# Frame counting for scripts that run the game with VANTREL_STATS=1, its stderr in $out and its
+# window in $win.
+# A statistics line ends the frame in which a second of frames is full; the frames counted in
+# the lines after the first new one all began after the wait did, so they have seen whatever
+# was sent before. Time inside the game advances at most 0.1 s per frame, so a slow wrapper
+# needs as many frames as a fast run, not as many seconds.
+statLines() { grep -c '^\[stats\]' "$out/stderr.txt" || true; }
+framesAfter() {  # framesAfter LINE: frames in the statistics lines after LINE + 1
+  awk -v s="$1" '/^\[stats\]/ { if (++n > s + 1) f += $2 } END { print f + 0 }' "$out/stderr.txt"
+}
+enoughFrames() { [ "$(framesAfter "$1")" -ge "$2" ]; }
+frames() {  # frames N: waits until N whole frames have been drawn
+  waitFor 900 enoughFrames "$(statLines)" "$1" || fail "the game stopped drawing"
+}
+press() {  # press X Y: pressed and released in frames of their own
+  xdotool mousemove --window "$win" "$1" "$2" mousedown 1
+  frames 1
+  xdotool mouseup 1
+  frames 1
+}
+shot() { import -window "$win" "$out/$1.png"; }  # shot NAME

@@ -25,25 +25,6 @@ pid=$!
 # On a failure the last screen is kept as failed.png next to the step screenshots.
 trap 'import -window root "$out/failed.png" 2>/dev/null; kill "$pid" 2>/dev/null || true' EXIT
 
-# A statistics line ends the frame in which a second of frames is full; the frames counted in
-# the lines after the first new one all began after the wait did, so they have seen whatever
-# was sent before. Time inside the game advances at most 0.1 s per frame, so a slow wrapper
-# needs as many frames as a fast run, not as many seconds.
-statLines() { grep -c '^\[stats\]' "$out/stderr.txt" || true; }
-framesAfter() {  # framesAfter LINE: frames in the statistics lines after LINE + 1
-  awk -v s="$1" '/^\[stats\]/ { if (++n > s + 1) f += $2 } END { print f + 0 }' "$out/stderr.txt"
-}
-enoughFrames() { [ "$(framesAfter "$1")" -ge "$2" ]; }
-frames() {  # frames N: waits until N whole frames have been drawn
-  waitFor 900 enoughFrames "$(statLines)" "$1" || fail "the game stopped drawing"
-}
-press() {  # press X Y: pressed and released in frames of their own
-  xdotool mousemove --window "$win" "$1" "$2" mousedown 1
-  frames 1
-  xdotool mouseup 1
-  frames 1
-}
-shot() { import -window "$win" "$out/$1.png"; }  # shot NAME
 move() {  # move FROM_X TO_X: one marble between the tubes at these positions
   press "$1" 350
   press "$2" 350

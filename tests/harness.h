@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/state.h"
 #include "ui/app.h"
 #include "ui/frame_layer.h"
 
@@ -83,5 +84,12 @@ class Canvas {
     int pxW_ = 0, pxH_ = 0;
     double lastT_ = 0;
 };
+
+// ---- Positions ----
+
+// The first level (from level 0 on) with a way of at most `depth` moves from its start into a
+// position that still has legal moves but no solution, and that way; false when none is found
+// among the first `levels` levels.
+bool findTrap(int levels, int depth, int* level, std::vector<mar::Move>* moves);
 
 }  // namespace harness

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "core/levels.h"
-#include "core/solver.h"
 #include "core/state.h"
 #include "core/storage.h"
 #include "harness.h"
@@ -483,35 +482,6 @@ int bluishInRow(const harness::Image& img, int y, int x0, int x1) {
     return n;
 }
 
-// The shortest sequence of moves from a level's start into a position that still has legal
-// moves but no solution, among the first levels.
-bool findTrap(int* level, std::vector<mar::Move>* moves) {
-    for (int l = 0; l < 30; ++l) {
-        struct Node {
-            mar::GameState s;
-            std::vector<mar::Move> path;
-        };
-        std::vector<Node> layer{{mar::loadLevel(l), {}}};
-        for (int depth = 0; depth < 3; ++depth) {
-            std::vector<Node> next;
-            for (const Node& n : layer)
-                for (const mar::Move& m : mar::legalMoves(n.s)) {
-                    Node c{mar::applyMoveOne(n.s, m), n.path};
-                    c.path.push_back(m);
-                    if (!mar::isDeadEnd(c.s) &&
-                        mar::solvability(c.s) == mar::Solvability::Unsolvable) {
-                        *level = l;
-                        *moves = c.path;
-                        return true;
-                    }
-                    next.push_back(std::move(c));
-                }
-            layer = std::move(next);
-        }
-    }
-    return false;
-}
-
 }  // namespace
 
 TEST_F(PlayingScreen, AHintMarksTheNextMoveCountsOnceCapsTheStarsAndADeadEndIsToldUntilUndone) {
@@ -553,7 +523,7 @@ TEST_F(PlayingScreen, AHintMarksTheNextMoveCountsOnceCapsTheStarsAndADeadEndIsTo
 
     int level = 0;
     std::vector<mar::Move> trap;
-    ASSERT_TRUE(findTrap(&level, &trap));
+    ASSERT_TRUE(harness::findTrap(30, 3, &level, &trap));
     loop.open(level, 78);
     const int noticeY = static_cast<int>(720 - loop.board().footerH - 34);
     auto told = [&] {

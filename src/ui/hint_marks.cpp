@@ -24,38 +24,28 @@ void outlineTube(cairo_t* cr, const Rect& r, double breath) {
     strokeRoundedRect(cr, ring, radius, 3.5, kHint, 0.7 + 0.3 * breath);
 }
 
-// The point of a quadratic curve at u.
-void quadPoint(double x0, double y0, double qx, double qy, double x1, double y1, double u,
-               double* x, double* y) {
-    const double v = 1 - u;
-    *x = v * v * x0 + 2 * v * u * qx + u * u * x1;
-    *y = v * v * y0 + 2 * v * u * qy + u * u * y1;
-}
-
 void arrow(cairo_t* cr, const Rect& from, const Rect& to, double apexY) {
     const double x0 = from.cx(), y0 = from.y - 10;
     const double x1 = to.cx(), y1 = to.y - 10;
-    const double qx = (x0 + x1) / 2, qy = 2 * apexY - (y0 + y1) / 2;  // the curve peaks at apexY
-    // The head: along the curve's last tangent, pointing down into the target tube.
-    double hx = 0, hy = 0;
-    quadPoint(x0, y0, qx, qy, x1, y1, 0.9, &hx, &hy);
-    const double a = std::atan2(y1 - hy, x1 - hx);
+    // Up out of the source, across, and straight down into the target: both handles at one
+    // height, chosen so that the arc tops out near apexY.
+    const double handleY = (apexY - 0.25 * (y0 + y1) / 2) / 0.75;
     for (int pass = 0; pass < 2; ++pass) {
         const uint32_t colour = pass == 0 ? kHalo : kHint;
         const double width = pass == 0 ? 7.5 : 4;
         cairo_new_path(cr);
         cairo_move_to(cr, x0, y0);
-        cairo_curve_to(cr, x0 + 2.0 / 3 * (qx - x0), y0 + 2.0 / 3 * (qy - y0),
-                       x1 + 2.0 / 3 * (qx - x1), y1 + 2.0 / 3 * (qy - y1), x1, y1);
+        cairo_curve_to(cr, x0, handleY, x1, handleY, x1, y1);
         cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
         cairo_set_line_width(cr, width);
         setColor(cr, colour, pass == 0 ? 0.6 : 0.9);
         cairo_stroke(cr);
-        const double len = pass == 0 ? 17 : 14;
+        // The head points down the arc's last stretch, into the tube.
+        const double len = pass == 0 ? 17 : 14, spread = 0.5 * len;
         cairo_new_path(cr);
-        cairo_move_to(cr, x1, y1);
-        cairo_line_to(cr, x1 - len * std::cos(a - 0.45), y1 - len * std::sin(a - 0.45));
-        cairo_line_to(cr, x1 - len * std::cos(a + 0.45), y1 - len * std::sin(a + 0.45));
+        cairo_move_to(cr, x1, y1 + 2);
+        cairo_line_to(cr, x1 - spread, y1 - len + 2);
+        cairo_line_to(cr, x1 + spread, y1 - len + 2);
         cairo_close_path(cr);
         cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
         cairo_fill_preserve(cr);

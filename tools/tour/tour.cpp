@@ -221,6 +221,15 @@ void playFirstMoves(Driver& d, int level, int moves) {
     }
 }
 
+// The hint worker answers in real time, while the tour's clock is its own: a few real
+// milliseconds per frame give it the time it takes.
+void waitForTheWorker(Driver& d) {
+    for (int i = 0; i < 60; ++i) {
+        SDL_Delay(5);
+        d.frame();
+    }
+}
+
 ui::GameState solvedRecord(int stars) {
     ui::GameState s = record(ScreenKind::Solved, 0);
     const int optimum = mar::levelInfo(0).solutionLength;
@@ -260,6 +269,26 @@ std::vector<Shot> allShots() {
                      d.click(d.tube(level, m.from).cx(), d.tube(level, m.from).cy());
                      d.frame(d.tube(level, m.to).cx(), d.tube(level, m.to).cy());
                      d.wait(0.15);
+                 }});
+    // A hint two moves into level 50, and the notice on the first board with a trap.
+    v.push_back({"playing-hint", true, [](Driver& d) {
+                     const int level = 49;
+                     openAndWait(d, record(ScreenKind::Playing, level), 0.5);
+                     playFirstMoves(d, level, 2);
+                     d.frame(-1, -1, SDLK_h);
+                     waitForTheWorker(d);
+                 }});
+    v.push_back({"playing-no-way", true, [](Driver& d) {
+                     int level = 0;
+                     std::vector<mar::Move> trap;
+                     if (!harness::findTrap(30, 3, &level, &trap)) return;
+                     openAndWait(d, record(ScreenKind::Playing, level), 0.5);
+                     for (const mar::Move& m : trap) {
+                         d.click(d.tube(level, m.from).cx(), d.tube(level, m.from).cy());
+                         d.click(d.tube(level, m.to).cx(), d.tube(level, m.to).cy());
+                         d.wait(0.7);
+                     }
+                     waitForTheWorker(d);
                  }});
     v.push_back({"playing-veil", true, [](Driver& d) {
                      openAndWait(d, record(ScreenKind::Playing, 0), 0.5);
@@ -349,7 +378,8 @@ int main(int argc, char** argv) {
     };
     const Size sizes[] = {{1280, 720}, {800, 480}};
     const char* const extraLangs[] = {"de", "ja", "ar"};
-    const char* const multilingual[] = {"menu", "level-select", "solved-3star"};
+    const char* const multilingual[] = {"menu", "level-select", "solved-3star", "playing-hint",
+                                        "playing-no-way"};
     // The screens with rows and lists that read from the right in Arabic and Hebrew.
     const char* const rtlLangs[] = {"ar", "he"};
     const char* const mirrored[] = {"settings", "settings-language", "licenses", "gallery"};

@@ -295,6 +295,24 @@ void drawTarget(SDL_Texture* tex, int w, int h, void (*draw)(void*), void* arg) 
     SDL_SetRenderTarget(s.ren, previous);
 }
 
+// Whether the renderer's GL draws on the processor (llvmpipe, softpipe, swrast): on a machine
+// without a working GPU driver SDL's own software renderer draws the same picture for about half
+// the processor time, and needs no shader compiler before the first picture.
+bool rasterisesOnProcessor(SDL_Renderer* ren) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(ren, &info) != 0 || !info.name) return false;
+    if (std::strncmp(info.name, "opengl", 6) != 0 || !SDL_GL_GetCurrentContext()) return false;
+    using GetString = const unsigned char* (*)(unsigned);
+    const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    if (!getString) return false;
+    const unsigned char* raw = getString(0x1F01);  // GL_RENDERER
+    if (!raw) return false;
+    const char* name = reinterpret_cast<const char*>(raw);
+    for (const char* cpu : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"})
+        if (std::strstr(name, cpu)) return true;
+    return false;
+}
+
 }  // namespace
 
 // ---- Life cycle and frame ----
@@ -310,6 +328,12 @@ SDL_Renderer* gpuCreateRenderer(SDL_Window* win, RendererChoice choice, bool vsy
     SDL_Renderer* ren = nullptr;
     if (choice != RendererChoice::Software)
         ren = SDL_CreateRenderer(win, -1, SDL_RENDERER_ACCELERATED | sync);
+    // Unless the player named a renderer ("SDL_RENDER_DRIVER"), a GL without a GPU gives way.
+    if (ren && choice == RendererChoice::Any && !SDL_GetHint(SDL_HINT_RENDER_DRIVER) &&
+        rasterisesOnProcessor(ren)) {
+        SDL_DestroyRenderer(ren);
+        ren = nullptr;
+    }
     if (!ren && choice != RendererChoice::Accelerated)
         ren = SDL_CreateRenderer(win, -1, SDL_RENDERER_SOFTWARE | sync);
     return ren;

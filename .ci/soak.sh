@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # CI: two minutes of the long run (demo and menu in turn, resizes, memory and texture cache
-# sampled; resident memory at most 240 MB throughout and 220 MB at the end, texture pixels within
+# sampled; resident memory at most 170 MB throughout and 150 MB at the end, texture pixels within
 # their 96 MB budget) against the regular build; the figures and the plot land in build/soak.
 set -euo pipefail
 cd "$(dirname "$0")/.."

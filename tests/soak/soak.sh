@@ -9,8 +9,8 @@
 # fails, and the resident memory at the end is at most 10 % above the memory after warm-up.
 # Warm-up ends with the first sample at half the run and at least 60 s after the cache first
 # evicted. A run too short for that (the two-minute CI run) is held to a ceiling instead: its
-# largest sample must stay below VANTREL_SOAK_CEILING_MB (240), which a texture or surface lost
-# per frame overshoots within seconds. Every run ends at most at VANTREL_SOAK_END_MB (220) of
+# largest sample must stay below VANTREL_SOAK_CEILING_MB (170), which a texture or surface lost
+# per frame overshoots within seconds. Every run ends at most at VANTREL_SOAK_END_MB (150) of
 # resident memory, and the texture cache's pixel bytes never pass its budget of 96 MB.
 #
 # Usage: soak.sh MINUTES [OUTDIR] [BINARY]   (always on a virtual X server of its own)
@@ -28,8 +28,8 @@ fi
 
 limit=401
 margin_pct=10
-ceiling_kb=$(( ${VANTREL_SOAK_CEILING_MB:-240} * 1024 ))
-end_kb=$(( ${VANTREL_SOAK_END_MB:-220} * 1024 ))
+ceiling_kb=$(( ${VANTREL_SOAK_CEILING_MB:-170} * 1024 ))
+end_kb=$(( ${VANTREL_SOAK_END_MB:-150} * 1024 ))
 budget_mb=96
 duration=$((minutes * 60))
 csv="$out/samples.csv"

@@ -18,7 +18,7 @@ struct State {
     std::vector<Pad> pads;
     SDL_JoystickID driver = -1;  // the controller in use; -1 until one is used
     int stickX = 0, stickY = 0;
-    int heldKey = 0;   // the direction held by the D-pad or the stick; 0: none
+    int heldKey = 0;  // the direction held by the D-pad or the stick; 0: none
     bool heldByStick = false;
     double nextRepeat = 0;
 };

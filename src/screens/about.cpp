@@ -110,8 +110,7 @@ class About : public ui::Screen {
 
         contentH_ = L.contentH;
         // The focused link or button comes into view from the next frame on.
-        ui::scrollToFocus(c, firstFocusable, c.focusCount(), L.panel.inset(4), contentH_,
-                          &scroll_);
+        ui::scrollToFocus(c, firstFocusable, c.focusCount(), L.panel.inset(4), contentH_, &scroll_);
         ui::applyScroll(c, L.panel, contentH_, &scroll_);
         ui::scrollbar(c, L.panel, contentH_, scroll_);
         if (!navigated && c.in.hasKey(SDLK_ESCAPE)) c.pop();
@@ -146,9 +145,11 @@ class About : public ui::Screen {
         link(c, kSfxText, kSfxUrl, y[kAboutSfxLink], R(15));
         separator(c, y[kAboutSeparator4]);
 
+        const bool focused = c.focusShown() && c.focusIndex() == c.focusCount();
         const bool clicked = ui::plainButton(c, L.licensesButton, i18n::tr("about.licenses"));
-        // The button can hang below the panel, clipped away; only its visible part answers.
-        if (!clicked || !c.hover(L.panel)) return false;
+        // The button can hang below the panel, clipped away; only its visible part answers the
+        // pointer. The focus scrolls it into view.
+        if (!clicked || (!focused && !c.hover(L.panel))) return false;
         audio::play(audio::Sfx::Click);
         ui::GameState s;
         s.kind = ui::ScreenKind::Licenses;

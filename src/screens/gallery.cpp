@@ -106,8 +106,8 @@ class Gallery : public ui::Screen {
             }
             const int firstCard = c.focusCount();
             if (drawPage(c)) return;
-            const int turned = cardPageKeys(c, firstCard, c.focusCount() - firstCard, page_,
-                                            pageCountFor(total_));
+            const int turned =
+                cardPageKeys(c, firstCard, c.focusCount() - firstCard, page_, pageCountFor(total_));
             if (turned >= 0) {
                 audio::play(audio::Sfx::Click);
                 showPage(turned);
@@ -138,11 +138,14 @@ class Gallery : public ui::Screen {
                                  ui::widgetTextStyle(14, false, theme::kTextMuted, 1, c.w - 40));
             return false;
         }
-        const int chosen = cardGridFrame(c, grid, count, &scroll_, [&](int k, const ui::Rect& r) {
-            const size_t i = onPage[static_cast<size_t>(k)];
-            drawCard(cr, r, solves_[i], palettes_[i]);
-            return true;
-        });
+        const int chosen = cardGridFrame(
+            c, grid, count, &scroll_,
+            [&](int k, const ui::Rect& r) {
+                const size_t i = onPage[static_cast<size_t>(k)];
+                drawCard(cr, r, solves_[i], palettes_[i]);
+                return true;
+            },
+            0);
         if (chosen < 0) return false;
         startLevelAfresh(c, solves_[onPage[static_cast<size_t>(chosen)]].level);
         return true;

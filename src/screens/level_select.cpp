@@ -131,11 +131,13 @@ class LevelSelect : public ui::Screen {
         const int first = kPerPage * page_;
         const int count = std::max(std::min(first + kPerPage, total_) - first, 0);
         const CardGrid grid = levelSelectGrid(c.w, c.h, count);
-        const int chosen =
-            cardGridFrame(c, grid, count, &gridScroll_, [&](int k, const ui::Rect& r) {
+        const int chosen = cardGridFrame(
+            c, grid, count, &gridScroll_,
+            [&](int k, const ui::Rect& r) {
                 drawCard(cr, r, first + k);
                 return first + k <= activeFlat_;  // locked cards take no clicks
-            }, activeFlat_ - first);
+            },
+            activeFlat_ - first);
         if (chosen < 0) return false;
         startLevelAfresh(c, first + chosen);
         return true;

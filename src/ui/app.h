@@ -35,7 +35,7 @@ struct Input {
     std::vector<int> keys;  // SDL keycodes, in arrival order
     bool ctrl = false, shift = false;
 
-    bool pad = false;       // a controller button was pressed or its stick tilted
+    bool pad = false;  // a controller button was pressed or its stick tilted
     bool hasKey(int k) const;
     // Anything that counts as the player acting; movement and releases do not.
     bool any() const { return pressed || rightPressed || !keys.empty() || wheel != 0 || pad; }

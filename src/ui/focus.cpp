@@ -21,8 +21,8 @@ bool isActivateKey(int k) {
 }
 
 bool isNavigationKey(int k) {
-    return isActivateKey(k) || k == SDLK_TAB || k == SDLK_LEFT || k == SDLK_RIGHT ||
-           k == SDLK_UP || k == SDLK_DOWN;
+    return isActivateKey(k) || k == SDLK_TAB || k == SDLK_LEFT || k == SDLK_RIGHT || k == SDLK_UP ||
+           k == SDLK_DOWN;
 }
 
 // The gap between [a0, a1] and [b0, b1]; 0 when they overlap.
@@ -47,16 +47,17 @@ int focusNeighbour(const std::vector<Rect>& rects, int from, FocusDir dir, bool 
         const double reach = horizontal ? (sign > 0 ? b.right() - a.right() : a.x - b.x)
                                         : (sign > 0 ? b.bottom() - a.bottom() : a.y - b.y);
         if (ahead <= 0.5 || reach <= 0.5) continue;
-        const double along =
-            horizontal ? gap(a.x, a.right(), b.x, b.right()) : gap(a.y, a.bottom(), b.y, b.bottom());
-        const double side =
-            horizontal ? gap(a.y, a.bottom(), b.y, b.bottom()) : gap(a.x, a.right(), b.x, b.right());
+        const double along = horizontal ? gap(a.x, a.right(), b.x, b.right())
+                                        : gap(a.y, a.bottom(), b.y, b.bottom());
+        const double side = horizontal ? gap(a.y, a.bottom(), b.y, b.bottom())
+                                       : gap(a.x, a.right(), b.x, b.right());
         // Among elements in line the nearer centre decides, so a wide row picks its middle.
         const double centre = horizontal ? std::fabs(b.cy() - a.cy()) : std::fabs(b.cx() - a.cx());
         const double score = along + kSideWeight * side + 0.01 * centre;
         // Reading order breaks ties: top first, then from the side reading starts on.
         const double order = b.y * 1e6 + (rtl ? -b.x : b.x);
-        if (score < bestScore - 1e-9 || (std::fabs(score - bestScore) <= 1e-9 && order < bestOrder)) {
+        if (score < bestScore - 1e-9 ||
+            (std::fabs(score - bestScore) <= 1e-9 && order < bestOrder)) {
             best = static_cast<int>(i);
             bestScore = score;
             bestOrder = order;
@@ -164,7 +165,8 @@ bool scrollToFocus(const Ctx& c, int first, int last, const Rect& viewport, doub
     const Rect& r = f.rects[static_cast<size_t>(f.index)];
     const double margin = 6;
     double off = *offset;
-    if (r.y - margin < viewport.y) off -= viewport.y - (r.y - margin);
+    if (r.y - margin < viewport.y)
+        off -= viewport.y - (r.y - margin);
     else if (r.bottom() + margin > viewport.bottom())
         off += r.bottom() + margin - viewport.bottom();
     off = std::clamp(off, 0.0, std::max(0.0, contentH - viewport.h));

@@ -326,3 +326,23 @@ TEST_F(ControllerWalk, APadPluggedInOnTheWayWalksTheScreensAndAStickHeldRepeats)
     press(pad, SDL_CONTROLLER_BUTTON_B);
     EXPECT_EQ(topKind(), ScreenKind::Menu);
 }
+
+// Writes the focus ring on the menu and the level select, in English and Arabic, when
+// VANTREL_SHOTS names a directory.
+TEST_F(FocusWalk, Screenshots) {
+    const char* dir = std::getenv("VANTREL_SHOTS");
+    if (!dir) GTEST_SKIP() << "set VANTREL_SHOTS to write the pictures";
+    for (const char* lang : {"en", "ar"}) {
+        i18n::setLanguage(lang);
+        openMenu();
+        key(SDLK_DOWN);  // shows the ring
+        key(SDLK_DOWN);
+        const std::string base = std::string(dir) + "/focus_" + lang;
+        EXPECT_TRUE(d_.snapshot().writePng(base + "_menu.png"));
+        key(SDLK_UP);
+        key(SDLK_RETURN);
+        key(SDLK_LEFT);
+        EXPECT_TRUE(d_.snapshot().writePng(base + "_levels.png"));
+        key(SDLK_ESCAPE);
+    }
+}

@@ -35,10 +35,13 @@ struct Input {
     std::vector<int> keys;  // SDL keycodes, in arrival order
     bool ctrl = false, shift = false;
 
-    bool pad = false;  // a controller button was pressed or its stick tilted
+    bool pad = false;      // a controller button was pressed or its stick tilted
+    bool toFocus = false;  // keys went to the focus and were taken out of keys
     bool hasKey(int k) const;
     // Anything that counts as the player acting; movement and releases do not.
-    bool any() const { return pressed || rightPressed || !keys.empty() || wheel != 0 || pad; }
+    bool any() const {
+        return pressed || rightPressed || !keys.empty() || wheel != 0 || pad || toFocus;
+    }
 };
 
 struct GameState;

@@ -92,11 +92,13 @@ void focusBeginFrame(FocusState& f, Input& in) {
         if (!wake) return;
         // The first key only shows where the focus is; it neither moves nor chooses.
         f.visible = true;
+        in.toFocus = true;
         keys.erase(std::remove_if(keys.begin(), keys.end(), isNavigationKey), keys.end());
         return;
     }
     if (f.index < 0 || !std::any_of(keys.begin(), keys.end(), isActivateKey)) return;
     f.activate = f.index;
+    in.toFocus = true;
     keys.erase(std::remove_if(keys.begin(), keys.end(), isActivateKey), keys.end());
 }
 

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "core/levels.h"
@@ -335,13 +336,14 @@ TEST_F(FocusWalk, Screenshots) {
     for (const char* lang : {"en", "ar"}) {
         i18n::setLanguage(lang);
         openMenu();
-        key(SDLK_DOWN);  // shows the ring
+        d_.frame([](ui::Input& in) { in.mouseX = in.mouseY = 5; });  // hides the ring
+        key(SDLK_DOWN);  // shows it
         key(SDLK_DOWN);
         const std::string base = std::string(dir) + "/focus_" + lang;
         EXPECT_TRUE(d_.snapshot().writePng(base + "_menu.png"));
         key(SDLK_UP);
         key(SDLK_RETURN);
-        key(SDLK_LEFT);
+        key(std::string(lang) == "ar" ? SDLK_RIGHT : SDLK_LEFT);  // towards the row's start
         EXPECT_TRUE(d_.snapshot().writePng(base + "_levels.png"));
         key(SDLK_ESCAPE);
     }

@@ -164,17 +164,27 @@ int cardGridFrame(ui::Ctx& c, const CardGrid& grid, int count, double* scroll,
     cairo_rectangle(cr, grid.viewport.x, grid.viewport.y, grid.viewport.w,
                     std::max(grid.viewport.h, 0.0));
     cairo_clip(cr);
+    int ringed = -1;
     for (int k = 0; k < count; ++k) {
         const ui::Rect r = grid.card(k, *scroll);
         // Every card is within the focus's reach, also those scrolled out of sight.
         const ui::FocusHit focus = c.focusable(r, k == preferred);
         if (grid.offView(k, *scroll)) continue;
+        if (focus.ring) ringed = k;
         // Only the visible part of a card clipped by the viewport takes clicks.
         const bool open = drawCard(k, r);
-        if (focus.ring) ui::drawFocusRing(cr, r, 14);
         if (open && ((c.hover(grid.viewport) && c.takeClick(r)) || focus.activated)) chosen = k;
     }
     cairo_restore(cr);
+    if (ringed >= 0) {
+        // The ring stands just outside its card, so it gets a little more room than the cards.
+        cairo_save(cr);
+        const ui::Rect room = grid.viewport.inset(-6);
+        cairo_rectangle(cr, room.x, room.y, room.w, std::max(room.h, 0.0));
+        cairo_clip(cr);
+        ui::drawFocusRing(cr, grid.card(ringed, *scroll), 14);
+        cairo_restore(cr);
+    }
     ui::scrollbar(c, grid.viewport, grid.contentH, *scroll);
     return chosen;
 }

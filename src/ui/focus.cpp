@@ -154,8 +154,8 @@ void drawFocusRing(cairo_t* cr, const Rect& r, double radius) {
     const Rect ring{r.x - 3, r.y - 3, r.w + 6, r.h + 6};
     const double rad = radius > 0 ? radius + 3 : 3;
     // The halo first, so the coral line reads on dark sea and pale sand alike.
-    strokeRoundedRect(cr, ring, rad, 7, 0xFFFFFF, 0.55);
-    strokeRoundedRect(cr, ring, rad, 3, theme::kAccent, 1);
+    strokeRoundedRect(cr, ring, rad, 8, 0xFFFFFF, 0.6);
+    strokeRoundedRect(cr, ring, rad, 3.5, theme::kAccent, 1);
 }
 
 bool scrollToFocus(const Ctx& c, int first, int last, const Rect& viewport, double contentH,

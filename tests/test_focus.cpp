@@ -16,6 +16,7 @@
 #include "screens/gallery.h"
 #include "screens/level_select.h"
 #include "screens/menu.h"
+#include "screens/settings.h"
 #include "test_support.h"
 #include "theme/theme.h"
 #include "ui/focus.h"
@@ -92,6 +93,7 @@ class FocusWalk : public ::testing::Test {
         ui::GameState menu;
         menu.kind = ScreenKind::Menu;
         d_.open(menu);
+        d_.frame([](ui::Input& in) { in.mouseX = in.mouseY = 5; });  // hides any ring left
         d_.frame();
     }
 
@@ -162,7 +164,7 @@ TEST_F(FocusWalk, KeysAloneReachEveryScreenChangeTheSettingsAndOpenCards) {
         key(SDLK_DOWN);
     key(SDLK_RETURN);
     ASSERT_EQ(topKind(), ScreenKind::Settings);
-    const double music = store::Settings{}.musicVolume;
+    const double music = ui::Game::settings().musicVolume;
     key(SDLK_DOWN);  // from the back button to the music slider
     key(SDLK_RIGHT);
     key(SDLK_RIGHT);
@@ -288,6 +290,12 @@ TEST_F(ControllerWalk, APadPluggedInOnTheWayWalksTheScreensAndAStickHeldRepeats)
     padFrame();
     ASSERT_EQ(controller::openCount(), 1);
 
+    // A second controller plugged in meanwhile does not drive: its press moves nothing.
+    VirtualPad other;
+    ASSERT_TRUE(other.ok());
+    padFrame();
+    EXPECT_EQ(controller::openCount(), 2);
+
     // Settings: the stick held down walks three buttons on (once, then two repeats), then
     // held right it steps the music: at once, after 0.4 s and 0.12 s later.
     pad.tilt(SDL_CONTROLLER_AXIS_LEFTY, 32000);
@@ -296,9 +304,11 @@ TEST_F(ControllerWalk, APadPluggedInOnTheWayWalksTheScreensAndAStickHeldRepeats)
         padFrame(0.02);
     pad.tilt(SDL_CONTROLLER_AXIS_LEFTY, 0);
     padFrame();
+    press(other, SDL_CONTROLLER_BUTTON_DPAD_UP);
     press(pad, SDL_CONTROLLER_BUTTON_A);
     ASSERT_EQ(topKind(), ScreenKind::Settings);
     press(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN);  // the music slider
+    const double music = ui::Game::settings().musicVolume;
     pad.tilt(SDL_CONTROLLER_AXIS_LEFTX, 20000);
     padFrame(0.02);
     for (double t = 0; t < 0.4 + 0.12 + 0.05; t += 0.02)
@@ -308,7 +318,7 @@ TEST_F(ControllerWalk, APadPluggedInOnTheWayWalksTheScreensAndAStickHeldRepeats)
         padFrame();
     press(pad, SDL_CONTROLLER_BUTTON_B);
     ASSERT_EQ(topKind(), ScreenKind::Menu);
-    EXPECT_NEAR(store::loadSettings().musicVolume, store::Settings{}.musicVolume + 0.15, 1e-9);
+    EXPECT_NEAR(store::loadSettings().musicVolume, music + 0.15, 1e-9);
 
     // The gallery's first card, then About and back with B.
     press(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN);
@@ -328,6 +338,49 @@ TEST_F(ControllerWalk, APadPluggedInOnTheWayWalksTheScreensAndAStickHeldRepeats)
     EXPECT_EQ(topKind(), ScreenKind::Menu);
 }
 
+// The focused element of a scrolling list: with Shift+Tab from the first element to the last
+// one, far below, or down a column of cards in a low window, it ends wholly in view.
+TEST_F(FocusWalk, ScrollingListsBringTheFocusedElementIntoView) {
+    auto focusedRect = [] {
+        const ui::FocusState& f = ui::Game::instance()->focus();
+        return f.index >= 0 && f.index < static_cast<int>(f.rects.size())
+                   ? f.rects[static_cast<size_t>(f.index)]
+                   : Rect{};
+    };
+    auto inside = [](const Rect& r, const Rect& view) {
+        return r.w > 0 && r.y >= view.y && r.bottom() <= view.bottom();
+    };
+    d_.resize(800, 480);
+    openMenu();
+    key(SDLK_DOWN);  // shows the ring
+
+    d_.open(ScreenKind::Licenses);
+    key(SDLK_TAB, true);  // the last library's link
+    d_.frame();
+    EXPECT_TRUE(inside(focusedRect(), {0, 62, 800, 480 - 62 - 16})) << focusedRect().y;
+
+    d_.open(ScreenKind::Settings);
+    const screens::SettingsLayout L = screens::settingsLayout(800, 480);
+    for (int i = 0; i < 4; ++i)
+        key(SDLK_DOWN);  // music, effects, full screen, the language box
+    key(SDLK_RETURN);
+    key(SDLK_TAB, true);  // from the language in use, System, back to the last one
+    d_.frame();
+    const Rect sheet = screens::languageSheetRect(800, 480);
+    EXPECT_GT(focusedRect().y, sheet.y + 100);
+    EXPECT_TRUE(inside(focusedRect(), sheet)) << focusedRect().y;
+    key(SDLK_ESCAPE);  // closes the sheet; the focus is back on the box
+    EXPECT_DOUBLE_EQ(focusedRect().y, L.languageBox.y);
+
+    d_.open(ScreenKind::LevelSelect);
+    key(SDLK_HOME);
+    for (int i = 0; i < 4; ++i)
+        key(SDLK_DOWN);  // the last row of two cards
+    const Rect view = screens::cardGridViewport(800, 480);
+    EXPECT_GT(focusedRect().y, view.y);
+    EXPECT_TRUE(inside(focusedRect(), view)) << focusedRect().y;
+}
+
 // Writes the focus ring on the menu and the level select, in English and Arabic, when
 // VANTREL_SHOTS names a directory.
 TEST_F(FocusWalk, Screenshots) {
@@ -336,8 +389,7 @@ TEST_F(FocusWalk, Screenshots) {
     for (const char* lang : {"en", "ar"}) {
         i18n::setLanguage(lang);
         openMenu();
-        d_.frame([](ui::Input& in) { in.mouseX = in.mouseY = 5; });  // hides the ring
-        key(SDLK_DOWN);  // shows it
+        key(SDLK_DOWN);  // shows the ring
         key(SDLK_DOWN);
         const std::string base = std::string(dir) + "/focus_" + lang;
         EXPECT_TRUE(d_.snapshot().writePng(base + "_menu.png"));

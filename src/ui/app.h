@@ -184,6 +184,8 @@ class Game {
     // The top record; after shutdown, when the stack is empty, a default record.
     const GameState& top() const;
     int depth() const { return static_cast<int>(stack_.size()); }
+    // The focus record: where the focus is and what registered in the latest frame.
+    const FocusState& focus() const { return *focus_; }
 
     ~Game();
 

@@ -398,5 +398,8 @@ TEST_F(FocusWalk, Screenshots) {
         key(std::string(lang) == "ar" ? SDLK_RIGHT : SDLK_LEFT);  // towards the row's start
         EXPECT_TRUE(d_.snapshot().writePng(base + "_levels.png"));
         key(SDLK_ESCAPE);
+        d_.open(ScreenKind::Settings);
+        key(SDLK_DOWN);  // the music slider
+        EXPECT_TRUE(d_.snapshot().writePng(base + "_settings.png"));
     }
 }

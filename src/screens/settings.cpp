@@ -99,7 +99,8 @@ class Settings : public ui::Screen {
             c.in.mouseX = c.in.mouseY = -1e9;
         }
         const bool left = controls(c);
-        c.in = input;
+        // Without an overlay the controls keep the frame's input, keys they claimed removed.
+        if (overlay) c.in = input;
         if (left) return;
 
         if (confirmOpen_) {

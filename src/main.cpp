@@ -12,6 +12,7 @@
 #include "i18n/i18n.h"
 #include "launch.h"
 #include "platform/audio.h"
+#include "platform/controller.h"
 #include "platform/crash_handler.h"
 #include "platform/hint_worker.h"
 #include "screens/screens.h"
@@ -110,7 +111,7 @@ bool startUp(Loop& L, int argc, char** argv) {
     // Loading the font configuration takes as long as setting up the renderer; both at once.
     std::thread fontWarmUp(ui::drawWarmUpFonts);
     const char* failed = nullptr;
-    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER) != 0) {
         failed = "SDL_Init";
     } else {
         store::ensureDataDirs();
@@ -214,6 +215,9 @@ void onEvent(Loop& L, const SDL_Event& ev) {
             if (trackGeometry(ev.window, L.win, *L.settings)) L.geometryDirty = true;
             break;
         default:
+            // On the board Start opens the menu; the stack's top is the screen this frame runs.
+            controller::handleEvent(ev, in, L.game->top().kind == ui::ScreenKind::Playing,
+                                    SDL_GetTicks() / 1000.0);
             break;
     }
 }
@@ -225,6 +229,7 @@ void pumpEvents(Loop& L) {
     SDL_Event ev;
     while (SDL_PollEvent(&ev))
         onEvent(L, ev);
+    controller::tick(L.ctx.in, SDL_GetTicks() / 1000.0);
     if (L.settings->fullscreen != L.wasFullscreen) {
         SDL_SetWindowFullscreen(L.win, L.settings->fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         L.wasFullscreen = L.settings->fullscreen;
@@ -344,6 +349,7 @@ void shutDown(Loop& L) {
     ui::drawShutdown();
     audio::shutdown();
     ui::frameLayerRelease(L.layer);
+    controller::closeAll();
     SDL_DestroyRenderer(L.ren);
     SDL_DestroyWindow(L.win);
     SDL_Quit();

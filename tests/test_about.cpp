@@ -144,8 +144,13 @@ TEST(AboutLayout, ScaleFollowsTheWindowAndUnitsRoundToWholeNumbers) {
     const auto scrolled = screens::aboutLayout(800, 480, 30);
     EXPECT_DOUBLE_EQ(scrolled.contentH, small.contentH);
     EXPECT_DOUBLE_EQ(scrolled.top[screens::kAboutSfxLink], small.top[screens::kAboutSfxLink] - 30);
-    // The smallest window the game allows shows everything without scrolling.
-    EXPECT_LE(screens::aboutLayout(640, 480, 0).contentH, 480 - 62 - 24);
+    // The smallest window the game allows shows the credits and the licences button without
+    // scrolling; only the table of keys, too wide to stand beside the panel, follows below.
+    const auto smallest = screens::aboutLayout(640, 480, 0);
+    EXPECT_FALSE(smallest.controlsBeside);
+    EXPECT_LE(smallest.licensesButton.bottom(), smallest.panel.bottom());
+    EXPECT_GE(smallest.controls.y, smallest.licensesButton.bottom());
+    EXPECT_TRUE(screens::aboutLayout(1280, 800, 0).controlsBeside);
 }
 
 TEST_F(AboutScreen, ShortWindowScrollsToTheLicensesButtonAndEveryWayBackPops) {

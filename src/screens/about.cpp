@@ -8,6 +8,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "i18n/i18n.h"
 #include "platform/audio.h"
@@ -16,6 +17,7 @@
 #include "screens/screens.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
+#include "ui/focus.h"
 #include "ui/mirror.h"
 #include "ui/widgets.h"
 
@@ -39,6 +41,42 @@ constexpr char kMusicUrl[] = "https://vantrel.example/music/only-silence-remains
 constexpr char kSfxText[] = "soundgen, our own synthesiser (tools/soundgen)";
 constexpr char kSfxUrl[] = "https://vantrel.example/source/tools/soundgen/";
 
+// What each row of the table names: its action, its keys and its controller buttons. Key
+// names are the symbols printed on keyboards; the buttons are the letters on the controller.
+struct ControlRow {
+    const char* action;
+    std::vector<const char*> keys;
+    std::vector<const char*> buttons;
+};
+
+const std::vector<ControlRow>& controlRows() {
+    static const std::vector<ControlRow> rows = {
+        {"controls.focus", {"\u2190", "\u2191", "\u2192", "\u2193"}, {"\u271A", "LS"}},
+        {"controls.order", {"Tab", "\u21E7 Tab"}, {}},
+        {"controls.activate", {"Enter", "Space"}, {"A"}},
+        {"controls.back", {"Esc"}, {"B"}},
+        {"controls.pages", {"PgUp", "PgDn"}, {}},
+        {"controls.firstLast", {"Home", "End"}, {}},
+        {"controls.tubes", {"1 \u2026 9", "0"}, {}},
+        {"controls.undo", {"U", "\u232B"}, {"X"}},
+        {"controls.restart", {"R"}, {"Y"}},
+        {"controls.hint", {"H"}, {"RB"}},
+        {"controls.menu", {"Esc"}, {"Start"}},
+        {"controls.fullscreen", {"F11"}, {}},
+        {"controls.quit", {"Ctrl+Q"}, {}},
+    };
+    return rows;
+}
+
+// The face colours of the four letter buttons, as most controllers print them.
+uint32_t buttonColour(const std::string& b) {
+    if (b == "A") return 0x3E9B4F;
+    if (b == "B") return 0xC8473A;
+    if (b == "X") return 0x3A6FC8;
+    if (b == "Y") return 0xC9A22A;
+    return theme::kTextMuted;
+}
+
 std::string versionLine() {
     return std::string("v" VANTREL_VERSION " Build ") + std::to_string(VANTREL_BUILD);
 }
@@ -58,13 +96,21 @@ class About : public ui::Screen {
 
         const AboutLayout L = aboutLayout(c.w, c.h, scroll_);
         ui::panel(c.cr, L.panel, 0.94);
+        if (L.controlsBeside) {
+            ui::panel(c.cr, L.controlsPanel, 0.94);
+            controlsTable(c, L);
+        }
         cairo_save(c.cr);
         ui::roundedRectPath(c.cr, L.panel, 18);
         cairo_clip(c.cr);
+        const int firstFocusable = c.focusCount();
         const bool navigated = content(c, L);
+        if (!L.controlsBeside) controlsTable(c, L);
         cairo_restore(c.cr);
 
         contentH_ = L.contentH;
+        // The focused link or button comes into view from the next frame on.
+        ui::scrollToFocus(c, firstFocusable, c.focusCount(), L.panel.inset(4), contentH_, &scroll_);
         ui::applyScroll(c, L.panel, contentH_, &scroll_);
         ui::scrollbar(c, L.panel, contentH_, scroll_);
         if (!navigated && c.in.hasKey(SDLK_ESCAPE)) c.pop();
@@ -99,14 +145,60 @@ class About : public ui::Screen {
         link(c, kSfxText, kSfxUrl, y[kAboutSfxLink], R(15));
         separator(c, y[kAboutSeparator4]);
 
+        const bool focused = c.focusShown() && c.focusIndex() == c.focusCount();
         const bool clicked = ui::plainButton(c, L.licensesButton, i18n::tr("about.licenses"));
-        // The button can hang below the panel, clipped away; only its visible part answers.
-        if (!clicked || !c.hover(L.panel)) return false;
+        // The button can hang below the panel, clipped away; only its visible part answers the
+        // pointer. The focus scrolls it into view.
+        if (!clicked || (!focused && !c.hover(L.panel))) return false;
         audio::play(audio::Sfx::Click);
         ui::GameState s;
         s.kind = ui::ScreenKind::Licenses;
         c.push(s);
         return true;
+    }
+
+    // One row a control: the action at the reading start, then its keys, then its buttons.
+    void controlsTable(ui::Ctx& c, const AboutLayout& L) {
+        cairo_t* cr = c.cr;
+        const ui::Rect& t = L.controls;
+        const ui::Mirror m(t);
+        const double rowH = L.controlsRowH, capH = std::round(0.74 * rowH);
+        const double actionW = 0.42 * t.w, keysW = 0.38 * t.w;
+        const ui::TextStyle capStyle = style(std::round(0.46 * rowH), true, theme::kText, 0);
+        for (size_t i = 0; i < controlRows().size(); ++i) {
+            const ControlRow& row = controlRows()[i];
+            const double y = t.y + i * rowH, cy = y + rowH / 2;
+            if (y > c.h || y + rowH < 0) continue;
+            ui::TextStyle st = style(std::round(0.52 * rowH), false, theme::kText, actionW - 8);
+            st.align = ui::Align::Left;
+            double tw = 0, th = 0;
+            ui::measureText(cr, i18n::tr(row.action), st, &tw, &th);
+            ui::drawText(cr, m.x(t.x), cy - th / 2, i18n::tr(row.action), m.text(st));
+            double x = t.x + actionW;
+            for (const char* key : row.keys) {
+                double kw = 0, kh = 0;
+                ui::measureText(cr, key, capStyle, &kw, &kh);
+                const ui::Rect cap = m.rect({x, cy - capH / 2, std::max(kw + 12, capH), capH});
+                ui::fillRoundedRect(cr, cap, 5, theme::kBgElevated, 1);
+                ui::strokeRoundedRect(cr, cap.inset(0.5), 5, 1, theme::kBorder, 1);
+                ui::drawTextCentered(cr, cap.cx(), cap.cy(), key, capStyle);
+                x += cap.w + 4;
+            }
+            x = t.x + actionW + keysW;
+            for (const char* button : row.buttons) {
+                double bw = 0, bh = 0;
+                ui::TextStyle bs = capStyle;
+                const uint32_t face = buttonColour(button);
+                const bool letter = face != theme::kTextMuted;
+                if (letter) bs.color = 0xFFFFFF;
+                ui::measureText(cr, button, bs, &bw, &bh);
+                const ui::Rect cap = m.rect({x, cy - capH / 2, std::max(bw + 12, capH), capH});
+                ui::fillRoundedRect(cr, cap, capH / 2, letter ? face : theme::kBgElevated, 1);
+                if (!letter) ui::strokeRoundedRect(cr, cap.inset(0.5), capH / 2, 1, face, 1);
+                ui::drawTextCentered(cr, cap.cx(), cap.cy(), button, bs);
+                x += cap.w + 4;
+            }
+        }
     }
 
     ui::TextStyle style(double size, bool bold, uint32_t colour, double maxWidth) const {
@@ -156,6 +248,17 @@ AboutLayout aboutLayout(double w, double h, double scroll) {
     auto R = [&](double n) { return aboutUnits(n, L.k); };
     const double pw = std::min(w - 40, 520.0);
     L.panel = {(w - pw) / 2, kPanelTop, pw, h - kPanelTop - 24};
+    // Wide windows show the keys on a panel of their own beside the credits.
+    const double tableW = 440, between = 20;
+    L.controlsBeside = w >= pw + between + tableW + 40;
+    L.controlsRowH = R(26);
+    if (L.controlsBeside) {
+        const double x0 = (w - pw - between - tableW) / 2;
+        L.panel.x = ui::Mirror(0, w).on() ? x0 + tableW + between : x0;
+        L.controlsPanel = {ui::Mirror(0, w).on() ? x0 : x0 + pw + between, kPanelTop, tableW,
+                           kControlRows * L.controlsRowH + 2 * R(20)};
+        L.controls = L.controlsPanel.inset(R(20));
+    }
 
     // The running top: every row says how far it moves the next one down.
     double y = kPanelTop + R(20) - scroll;
@@ -184,8 +287,13 @@ AboutLayout aboutLayout(double w, double h, double scroll) {
         y += advance[i];
     }
     const double bw = std::min(pw - 60, 260.0);
-    L.licensesButton = {(w - bw) / 2, y, bw, static_cast<double>(R(46))};
-    L.contentH = (y + R(56)) + scroll - kPanelTop;
+    L.licensesButton = {L.panel.cx() - bw / 2, y, bw, static_cast<double>(R(46))};
+    y += R(56);
+    if (!L.controlsBeside) {
+        L.controls = {L.panel.x + R(24), y, pw - 2 * R(24), kControlRows * L.controlsRowH};
+        y += L.controls.h + R(20);
+    }
+    L.contentH = y + scroll - kPanelTop;
     return L;
 }
 

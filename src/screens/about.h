@@ -32,11 +32,20 @@ enum AboutRow {
     kAboutRowCount
 };
 
+// The table of keys and controller buttons: its rows, in the order shown.
+constexpr int kControlRows = 13;
+
 struct AboutLayout {
     double k = 1;
     ui::Rect panel;
     double top[kAboutRowCount] = {};  // each row's top, already scrolled
     ui::Rect licensesButton;
+    // The keys and buttons: beside the panel on its own one in wide windows, otherwise at the
+    // end of the scrolling content (then already scrolled).
+    bool controlsBeside = false;
+    ui::Rect controlsPanel;  // only when beside
+    ui::Rect controls;       // the table itself
+    double controlsRowH = 0;
     double contentH = 0;  // the scrollable height, independent of the scroll
 };
 

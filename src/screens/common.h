@@ -55,9 +55,18 @@ struct CardGrid {
 };
 // One frame of a page's cards: the wheel over the viewport scrolls *scroll, the cards that show
 // are drawn clipped to the viewport, then the scrollbar. drawCard paints card k in r and says
-// whether it may be chosen. Returns the card whose visible part took this frame's click, or -1.
+// whether it may be chosen. Every card is focusable, registered in order (card k is the
+// focusCount() before the call plus k); the focused one is scrolled into view; preferred is
+// the card the focus first lands on. Returns the card whose visible part took this frame's
+// click, or the activated card, or -1.
 int cardGridFrame(ui::Ctx& c, const CardGrid& grid, int count, double* scroll,
-                  const std::function<bool(int k, const ui::Rect& r)>& drawCard);
+                  const std::function<bool(int k, const ui::Rect& r)>& drawCard,
+                  int preferred = -1);
+// The keys of a paged card list whose cards registered from firstCard on: Page Up and Page
+// Down turn the page, Home and End focus the first and the last card, and an arrow from a card
+// with nothing beyond it at the page's edge turns to the page on that side. Returns the page to
+// show instead of page, or -1.
+int cardPageKeys(ui::Ctx& c, int firstCard, int count, int page, int pages);
 // A card's level chosen: the level in progress is resumed; for any other level the saved game
 // is dropped and the level pushed afresh with a new seed.
 void startLevelAfresh(const ui::Ctx& c, int level);

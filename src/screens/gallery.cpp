@@ -102,17 +102,29 @@ class Gallery : public ui::Screen {
             const int chosen = pageChipBar(c, total_, page_, currentPage_, &barScroll_);
             if (chosen >= 0) {
                 audio::play(audio::Sfx::Click);
-                page_ = chosen;
-                lastGalleryPage() = chosen;
-                scroll_ = 0;
+                showPage(chosen);
             }
+            const int firstCard = c.focusCount();
             if (drawPage(c)) return;
+            const int turned =
+                cardPageKeys(c, firstCard, c.focusCount() - firstCard, page_, pageCountFor(total_));
+            if (turned >= 0) {
+                audio::play(audio::Sfx::Click);
+                showPage(turned);
+                barScroll_ = chipBarScrollShowing(c.w, total_, page_, barScroll_);
+            }
         }
         ui::footer(c, c.h);
         if (c.in.hasKey(SDLK_ESCAPE)) c.pop();
     }
 
   private:
+    void showPage(int page) {
+        page_ = page;
+        lastGalleryPage() = page;
+        scroll_ = 0;
+    }
+
     // Draws the cards of page_; returns true when a card started its level.
     bool drawPage(ui::Ctx& c) {
         cairo_t* cr = c.cr;
@@ -126,11 +138,14 @@ class Gallery : public ui::Screen {
                                  ui::widgetTextStyle(14, false, theme::kTextMuted, 1, c.w - 40));
             return false;
         }
-        const int chosen = cardGridFrame(c, grid, count, &scroll_, [&](int k, const ui::Rect& r) {
-            const size_t i = onPage[static_cast<size_t>(k)];
-            drawCard(cr, r, solves_[i], palettes_[i]);
-            return true;
-        });
+        const int chosen = cardGridFrame(
+            c, grid, count, &scroll_,
+            [&](int k, const ui::Rect& r) {
+                const size_t i = onPage[static_cast<size_t>(k)];
+                drawCard(cr, r, solves_[i], palettes_[i]);
+                return true;
+            },
+            0);
         if (chosen < 0) return false;
         startLevelAfresh(c, solves_[onPage[static_cast<size_t>(chosen)]].level);
         return true;

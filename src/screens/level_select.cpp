@@ -90,18 +90,31 @@ class LevelSelect : public ui::Screen {
         const int chosen = pageChipBar(c, total_, page_, pageForLevel(activeFlat_), &barScroll_);
         if (chosen >= 0) {
             audio::play(audio::Sfx::Click);
-            page_ = chosen;
-            lastSelectedPage() = chosen;
-            gridScroll_ = 0;
-            readBests(page_);
+            showPage(chosen);
         }
 
+        const int firstCard = c.focusCount();
         if (drawGrid(c)) return;
+        const int first = kPerPage * page_;
+        const int count = std::max(std::min(first + kPerPage, total_) - first, 0);
+        const int turned = cardPageKeys(c, firstCard, count, page_, pageCountFor(total_));
+        if (turned >= 0) {
+            audio::play(audio::Sfx::Click);
+            showPage(turned);
+            barScroll_ = chipBarScrollShowing(c.w, total_, page_, barScroll_);
+        }
         ui::footer(c, c.h);
         if (c.in.hasKey(SDLK_ESCAPE)) c.pop();
     }
 
   private:
+    void showPage(int page) {
+        page_ = page;
+        lastSelectedPage() = page;
+        gridScroll_ = 0;
+        readBests(page_);
+    }
+
     // Bests live in one file that every lookup reads and parses whole, so a page's ten are
     // read once, when the page is first shown.
     void readBests(int page) {
@@ -118,11 +131,13 @@ class LevelSelect : public ui::Screen {
         const int first = kPerPage * page_;
         const int count = std::max(std::min(first + kPerPage, total_) - first, 0);
         const CardGrid grid = levelSelectGrid(c.w, c.h, count);
-        const int chosen =
-            cardGridFrame(c, grid, count, &gridScroll_, [&](int k, const ui::Rect& r) {
+        const int chosen = cardGridFrame(
+            c, grid, count, &gridScroll_,
+            [&](int k, const ui::Rect& r) {
                 drawCard(cr, r, first + k);
                 return first + k <= activeFlat_;  // locked cards take no clicks
-            });
+            },
+            activeFlat_ - first);
         if (chosen < 0) return false;
         startLevelAfresh(c, first + chosen);
         return true;

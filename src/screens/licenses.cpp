@@ -14,6 +14,7 @@
 #include "screens/screens.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
+#include "ui/focus.h"
 #include "ui/mirror.h"
 #include "ui/widgets.h"
 
@@ -57,6 +58,10 @@ ui::TextStyle textStyle(double size, bool bold, uint32_t colour) {
     return st;
 }
 
+ui::TextStyle linkStyle(const ui::Rect& panel) {
+    return ui::Mirror(panel).text(textStyle(12, false, theme::kAccent));
+}
+
 class Licenses : public ui::Screen {
   public:
     void update(ui::Ctx& c) override {
@@ -86,15 +91,23 @@ class Licenses : public ui::Screen {
         intro = ui::Mirror(panel).text(intro);  // right to left, the text keeps to the right
         y += ui::drawTextWrapped(c.cr, px + 16, y, pw - 32, i18n::tr("licenses.intro"), intro) + 12;
 
+        const int firstLink = c.focusCount();
         for (const Library& lib : kLibraries) {
             // Rows far outside the panel are skipped but still take their place, so the
-            // content height is the same at every scroll offset.
-            if (y <= kPanelTop + ph + 40 && y >= kPanelTop - 80) row(c, lib, px, pw, y, panel);
+            // content height is the same at every scroll offset; their links stay within the
+            // focus's reach.
+            if (y <= kPanelTop + ph + 40 && y >= kPanelTop - 80)
+                row(c, lib, px, pw, y, panel);
+            else
+                c.focusable(linkRect(c.cr, ui::Mirror(panel).x(px + 16), y + 40, lib.homepage,
+                                     linkStyle(panel)));
             y += kRowH;
         }
         cairo_restore(c.cr);
 
         contentH_ = y + scroll_ - kPanelTop + 12;
+        // The focused link comes into view from the next frame on.
+        ui::scrollToFocus(c, firstLink, c.focusCount(), panelFace(panel), contentH_, &scroll_);
         ui::applyScroll(c, panel, contentH_, &scroll_);
         ui::scrollbar(c, panel, contentH_, scroll_);
         if (c.in.hasKey(SDLK_ESCAPE)) c.pop();
@@ -116,8 +129,7 @@ class Licenses : public ui::Screen {
                             1);
         ui::drawText(c.cr, m.x(px + 22), y + 20, lib.license, m.text(badge));
 
-        drawLink(c, m.x(px + 16), y + 40, lib.homepage,
-                 m.text(textStyle(12, false, theme::kAccent)), lib.homepage, panel);
+        drawLink(c, m.x(px + 16), y + 40, lib.homepage, linkStyle(panel), lib.homepage, panel);
         ui::drawLine(c.cr, px + 16, y + 62, px + pw - 16, y + 62, 1, theme::kBorder, 1);
     }
 

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "platform/audio.h"
+#include "ui/focus.h"
 
 namespace screens {
 namespace {
@@ -75,17 +76,25 @@ void openUrl(const std::string& url) {
     }
 }
 
-bool drawLink(ui::Ctx& c, double x, double y, const std::string& text, const ui::TextStyle& st,
-              const std::string& url, const ui::Rect& visible) {
+ui::Rect linkRect(cairo_t* cr, double x, double y, const std::string& text,
+                  const ui::TextStyle& st) {
     double tw = 0, th = 0;
-    ui::measureText(c.cr, text, st, &tw, &th);
+    ui::measureText(cr, text, st, &tw, &th);
     double left = x;
     if (st.align == ui::Align::Center) left = x - tw / 2;
     if (st.align == ui::Align::Right) left = x - tw;
+    return {left, y, tw, th};
+}
+
+bool drawLink(ui::Ctx& c, double x, double y, const std::string& text, const ui::TextStyle& st,
+              const std::string& url, const ui::Rect& visible) {
+    const ui::Rect r = linkRect(c.cr, x, y, text, st);
+    const ui::FocusHit focus = c.focusable(r);
     ui::drawText(c.cr, x, y, text, st);
-    ui::drawLine(c.cr, left, y + th, left + tw, y + th, 1, st.color, st.alpha);
+    ui::drawLine(c.cr, r.x, r.bottom(), r.right(), r.bottom(), 1, st.color, st.alpha);
+    if (focus.ring) ui::drawFocusRing(c.cr, {r.x - 4, r.y - 1, r.w + 8, r.h + 4}, 6);
     // Clipped parts of the panel's content are not there for the pointer either.
-    if (!c.hover(visible) || !c.takeClick({left, y, tw, th})) return false;
+    if (!focus.activated && (!c.hover(visible) || !c.takeClick(r))) return false;
     audio::play(audio::Sfx::Click);
     openUrl(url);
     return true;

@@ -15,6 +15,7 @@
 #include "screens/screens.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
+#include "ui/focus.h"
 #include "ui/mirror.h"
 #include "ui/widgets.h"
 
@@ -98,7 +99,8 @@ class Settings : public ui::Screen {
             c.in.mouseX = c.in.mouseY = -1e9;
         }
         const bool left = controls(c);
-        c.in = input;
+        // Without an overlay the controls keep the frame's input, keys they claimed removed.
+        if (overlay) c.in = input;
         if (left) return;
 
         if (confirmOpen_) {
@@ -164,8 +166,7 @@ class Settings : public ui::Screen {
         }
 
         section(c, L, L.languageY, i18n::tr("settings.language"));
-        languageBox(c, L.languageBox, currentLanguageLabel(s));
-        if (c.takeClick(L.languageBox)) {
+        if (languageBox(c, L.languageBox, currentLanguageLabel(s))) {
             audio::play(audio::Sfx::Click);
             langOpen_ = true;
         }
@@ -210,17 +211,23 @@ class Settings : public ui::Screen {
         ui::fillRoundedRect(cr, m.rect(sw), 14, on ? theme::kAccent : theme::kTextMuted, 1);
         const double knobX = on ? sw.right() - 14 : sw.x + 14;
         ui::fillCircle(cr, m.x(knobX), sw.cy(), 11, kWhite, 1);
-        return c.takeClick(row);
+        const ui::FocusHit focus = c.focusable(row);
+        if (focus.ring) ui::drawFocusRing(cr, row.inset(2), 10);
+        return c.takeClick(row) || focus.activated;
     }
 
-    void languageBox(ui::Ctx& c, const ui::Rect& box, const std::string& label) {
+    // Returns whether the box was chosen, which opens the sheet.
+    bool languageBox(ui::Ctx& c, const ui::Rect& box, const std::string& label) {
         cairo_t* cr = c.cr;
+        const ui::FocusHit focus = c.focusable(box);
         const ui::Mirror m(box);
         ui::fillRoundedRect(cr, box, 12, theme::kTubeBg, 0.6);
         ui::strokeRoundedRect(cr, box.inset(0.5), 12, 1, theme::kBorder, 1);
         ui::drawText(cr, m.x(box.x + 14), box.y + 12, label,
                      m.text(style(16, true, theme::kText, box.w - 50)));
         ui::drawCaret(cr, m.x(box.right() - 20), box.y + 23, 14, theme::kTextMuted, 1);
+        if (focus.ring) ui::drawFocusRing(cr, box, 12);
+        return c.takeClick(box) || focus.activated;
     }
 
     // The stored code when it names a built-in language, otherwise "" (the system language).
@@ -257,13 +264,32 @@ class Settings : public ui::Screen {
         const std::string active = knownLanguage(s);
         std::string picked;
         bool wasPicked = false;
+        // The sheet is modal for the focus, which starts on the language in use and scrolls
+        // with it; the rows are placed once to find the focused one, then drawn.
+        c.focusLayer();
+        const int firstRow = c.focusCount();
+        auto rowRect = [&](size_t i) {
+            return ui::Rect{sheet.x, sheet.y + i * kRowH - langScroll_, sheet.w, kRowH};
+        };
+        if (c.focusShown()) {
+            const int k = c.focusIndex() - firstRow;
+            if (k >= 0 && k <= static_cast<int>(langs.size())) {
+                const ui::Rect r = rowRect(static_cast<size_t>(k));
+                if (r.y < sheet.y) langScroll_ -= sheet.y - r.y;
+                if (r.bottom() > sheet.bottom()) langScroll_ += r.bottom() - sheet.bottom();
+                langScroll_ = std::clamp(langScroll_, 0.0, std::max(0.0, contentH - sheet.h));
+            }
+        }
         cairo_save(cr);
         ui::roundedRectPath(cr, sheet, 16);
         cairo_clip(cr);
         for (size_t i = 0; i <= langs.size(); ++i) {
-            const ui::Rect row{sheet.x, sheet.y + i * kRowH - langScroll_, sheet.w, kRowH};
-            if (row.bottom() <= sheet.y || row.y >= sheet.bottom()) continue;
+            const ui::Rect row = rowRect(i);
             const std::string code = i == 0 ? "" : langs[i - 1].code;
+            if (row.bottom() <= sheet.y || row.y >= sheet.bottom()) {
+                c.focusable(row, code == active);  // out of sight, but the focus reaches it
+                continue;
+            }
             const std::string label =
                 i == 0 ? i18n::tr("settings.languageSystem") : langs[i - 1].nativeName;
             // Each name in its own language, so 中文 takes Chinese and 日本語 Japanese forms.

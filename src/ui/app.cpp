@@ -3,6 +3,9 @@
 
 #include <algorithm>
 
+#include "ui/focus.h"
+#include "ui/mirror.h"
+
 namespace ui {
 
 bool Input::hasKey(int k) const {
@@ -108,9 +111,11 @@ Shared& shared() {
 }  // namespace
 
 // The settings record is made first, so that it outlives the stack and its screen.
-Game::Game() : stack_{GameState{}} {
+Game::Game() : stack_{GameState{}}, focus_(std::make_unique<FocusState>()) {
     shared();
 }
+
+Game::~Game() = default;
 
 Game* Game::instance() {
     static Game game;
@@ -141,6 +146,7 @@ void Game::ensureScreen() {
     std::unique_ptr<Screen> fresh = make_(top());
     screen_ = std::move(fresh);  // the old screen goes only once the new one exists
     builtSerial_ = serial_;
+    focusReset(*focus_);
 }
 
 void Game::carryOut() {
@@ -180,7 +186,11 @@ void Game::update(Ctx& ctx) {
     const GameState self = top();
     ctx.game = this;
     ctx.self = &self;
+    ctx.focus = focus_.get();
+    focusBeginFrame(*focus_, ctx.in);
     screen_->update(ctx);
+    focusEndFrame(*focus_, ctx.in, rightToLeft());
+    ctx.focus = nullptr;
     ctx.self = nullptr;
     carryOut();
 }

@@ -35,13 +35,25 @@ struct Input {
     std::vector<int> keys;  // SDL keycodes, in arrival order
     bool ctrl = false, shift = false;
 
+    bool pad = false;      // a controller button was pressed or its stick tilted
+    bool toFocus = false;  // keys went to the focus and were taken out of keys
     bool hasKey(int k) const;
     // Anything that counts as the player acting; movement and releases do not.
-    bool any() const { return pressed || rightPressed || !keys.empty() || wheel != 0; }
+    bool any() const {
+        return pressed || rightPressed || !keys.empty() || wheel != 0 || pad || toFocus;
+    }
 };
 
 struct GameState;
 class Game;
+struct FocusState;
+
+// What a focusable element learns when it registers (see ui/focus.h).
+struct FocusHit {
+    bool focused = false;    // the focused element, whether its ring shows or not
+    bool ring = false;       // focused, and the focus is showing: draw the ring
+    bool activated = false;  // Enter, Space or controller A chose it this frame
+};
 
 // The per-frame context handed to the live screen: the frame, the input, and all a screen may
 // reach beyond itself (its own navigation record, navigation requests and the settings).
@@ -74,6 +86,22 @@ struct Ctx {
     void resetTo(const GameState& s) const;
     store::Settings& settings() const;
     void persistSettings() const;
+
+    // The stack's focus record (ui/focus.h); null for a screen drawn outside the stack, where
+    // nothing is focusable and these calls do nothing.
+    FocusState* focus = nullptr;
+    // Registers a focusable element drawn at r; preferred marks where the focus first lands.
+    FocusHit focusable(const Rect& r, bool preferred = false);
+    // How many elements registered so far this frame: the next one's place in the order.
+    int focusCount() const;
+    int focusIndex() const;
+    bool focusShown() const;
+    // Focuses the element registered at index (this frame or the next) and shows the ring.
+    void setFocus(int index);
+    // A modal layer starts: what registered before it is out of the focus's reach.
+    void focusLayer();
+    // Takes key k out of this frame's keys, so nothing else acts on it; whether it was there.
+    bool claimKey(int k);
 };
 
 enum class ScreenKind {
@@ -157,6 +185,10 @@ class Game {
     // The top record; after shutdown, when the stack is empty, a default record.
     const GameState& top() const;
     int depth() const { return static_cast<int>(stack_.size()); }
+    // The focus record: where the focus is and what registered in the latest frame.
+    const FocusState& focus() const { return *focus_; }
+
+    ~Game();
 
   private:
     Game();
@@ -168,6 +200,7 @@ class Game {
     ScreenFactory make_ = nullptr;
     int builtSerial_ = -1;
     int serial_ = 0;
+    std::unique_ptr<FocusState> focus_;  // reset with every screen built
 };
 
 }  // namespace ui

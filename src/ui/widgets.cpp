@@ -5,12 +5,15 @@
 // symbols. The dialog, scrolling, formatting and the footer are in widgets_dialog.cpp.
 #include "ui/widgets.h"
 
+#include <SDL.h>
+
 #include <algorithm>
 #include <cmath>
 
 #include "core/numbers.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
+#include "ui/focus.h"
 #include "ui/mirror.h"
 
 namespace ui {
@@ -125,6 +128,7 @@ void sandFrame(cairo_t* cr, const Rect& r, double radius, uint32_t fill, double 
 
 bool menuButton(Ctx& ctx, const Rect& rect, const std::string& label, const MenuBtnOpts& opts) {
     cairo_t* cr = ctx.cr;
+    const FocusHit focus = ctx.focusable(rect);
     Rect r = rect;
     double alphaMul = 1;
     if (opts.breatheIndex >= 0) {
@@ -157,14 +161,16 @@ bool menuButton(Ctx& ctx, const Rect& rect, const std::string& label, const Menu
         st.shadowDy = 1;
     }
     drawTextCentered(cr, r.x + r.w / 2, r.y + (r.h - 4) / 2, label, st);
+    if (focus.ring) drawFocusRing(cr, r, 18);
 
     // The click belongs to the rectangle the screen laid out, not the breathing or pressed copy.
-    return !opts.disabled && ctx.takeClick(rect);
+    return !opts.disabled && (ctx.takeClick(rect) || focus.activated);
 }
 
 bool pillButton(Ctx& ctx, const Rect& rect, const std::string& label, PillIcon icon,
                 bool disabled) {
     cairo_t* cr = ctx.cr;
+    const FocusHit focus = ctx.focusable(rect);
     Rect r = rect;
     const double contentAlpha = disabled ? 0.45 : 1;
     const double faceAlpha = disabled ? 0.4275 : 0.95;
@@ -190,26 +196,31 @@ bool pillButton(Ctx& ctx, const Rect& rect, const std::string& label, PillIcon i
         drawPillIcon(cr, icon, m.x(left + s / 2), cy, s, contentAlpha, m.sign());
         drawTextCentered(cr, m.x(left + s + gap + tw / 2), cy, label, st);
     }
-    return !disabled && ctx.takeClick(rect);
+    if (focus.ring) drawFocusRing(cr, r, r.h / 2);
+    return !disabled && (ctx.takeClick(rect) || focus.activated);
 }
 
 bool plainButton(Ctx& ctx, const Rect& r, const std::string& label, bool disabled) {
     cairo_t* cr = ctx.cr;
+    const FocusHit focus = ctx.focusable(r);
     const double a = disabled ? 0.45 : 1;
     fillRoundedRect(cr, r, 14, theme::kBgElevated, a);
     strokeRoundedRect(cr, r.inset(0.5), 14, 1, theme::kBorder, a);
     drawTextCentered(cr, r.cx(), r.cy(), label,
                      labelStyle(std::min(17.0, 0.44 * r.h), theme::kAccent, a, r.w - 20));
-    return !disabled && ctx.takeClick(r);
+    if (focus.ring) drawFocusRing(cr, r, 14);
+    return !disabled && (ctx.takeClick(r) || focus.activated);
 }
 
 bool dangerButton(Ctx& ctx, const Rect& r, const std::string& label) {
     cairo_t* cr = ctx.cr;
+    const FocusHit focus = ctx.focusable(r);
     fillRoundedRect(cr, r, 14, kDangerFill, 1);
     strokeRoundedRect(cr, r.inset(0.5), 14, 1.5, kDanger, 1);
     drawTextCentered(cr, r.cx(), r.cy(), label,
                      labelStyle(std::min(16.0, 0.42 * r.h), kDanger, 1, r.w - 20));
-    return ctx.takeClick(r);
+    if (focus.ring) drawFocusRing(cr, r, 14);
+    return ctx.takeClick(r) || focus.activated;
 }
 
 // ---- Cards and panels ----
@@ -250,6 +261,7 @@ void card(cairo_t* cr, const Rect& r, bool highlighted, bool dimmed) {
 
 bool pageChip(Ctx& ctx, const Rect& r, const std::string& label, bool active, bool marked) {
     cairo_t* cr = ctx.cr;
+    const FocusHit focus = ctx.focusable(r);
     const uint32_t fill = active ? theme::kAccent : theme::kBgElevated;
     const uint32_t rim = active ? theme::kAccent : theme::kBorder;
     fillRoundedRect(cr, r, 20, fill, 1);
@@ -257,12 +269,14 @@ bool pageChip(Ctx& ctx, const Rect& r, const std::string& label, bool active, bo
     drawTextCentered(cr, r.cx(), r.cy(), label,
                      labelStyle(14, active ? kOnAccent : theme::kText, 1, r.w - 12));
     if (marked) fillCircle(cr, r.x + r.w - 8, r.y + 8, 3.5, theme::kAccent, 1);
-    return ctx.takeClick(r);
+    if (focus.ring) drawFocusRing(cr, r, 20);
+    return ctx.takeClick(r) || focus.activated;
 }
 
 bool dropdownRow(Ctx& ctx, const Rect& r, const std::string& label, bool active,
                  const char* language) {
     cairo_t* cr = ctx.cr;
+    const FocusHit focus = ctx.focusable(r, active);  // a list's focus starts on its active row
     if (active)
         fillRect(cr, r, theme::kAccent, 1);
     else if (ctx.hover(r))
@@ -277,7 +291,9 @@ bool dropdownRow(Ctx& ctx, const Rect& r, const std::string& label, bool active,
     const Mirror m(r);
     drawText(cr, m.x(r.x + 18), r.y + r.h / 2 - 11, label, m.text(st));
     if (active) drawCheck(cr, m.x(r.x + r.w - 24), r.y + r.h / 2, 14, kOnAccent, 1);
-    return ctx.takeClick(r);
+    // Inside the row: the list around it clips whatever stands out.
+    if (focus.ring) drawFocusRing(cr, r.inset(5), 8);
+    return ctx.takeClick(r) || focus.activated;
 }
 
 // ---- Slider ----
@@ -299,6 +315,7 @@ SliderDrag& sliderDrag() {
 
 double slider(Ctx& ctx, const Rect& r, double value) {
     cairo_t* cr = ctx.cr;
+    const FocusHit focus = ctx.focusable(r);
     const double trackX = r.x + 11, trackY = r.y + r.h / 2 - 3, trackW = r.w - 22;
     fillRoundedRect(cr, Rect{trackX, trackY, trackW, 6}, 3, theme::kBorder, 1);
     double v = std::clamp(value, 0.0, 1.0);
@@ -323,6 +340,14 @@ double slider(Ctx& ctx, const Rect& r, double value) {
             follow();
     }
     if (started) follow();
+    if (focus.ring) {
+        // Left and right step the value by 5 %, towards the end they point at.
+        const double step = 0.05 * m.sign();
+        while (ctx.claimKey(SDLK_RIGHT))
+            v = std::clamp(std::round((v + step) * 20) / 20, 0.0, 1.0);
+        while (ctx.claimKey(SDLK_LEFT))
+            v = std::clamp(std::round((v - step) * 20) / 20, 0.0, 1.0);
+    }
 
     if (trackW * v > 0)
         fillRoundedRect(cr, m.rect(Rect{trackX, trackY, trackW * v, 6}), 3, theme::kAccent, 1);
@@ -330,6 +355,7 @@ double slider(Ctx& ctx, const Rect& r, double value) {
     fillCircle(cr, x, cy + 2, 11, theme::kShadow, 0.25);
     fillCircle(cr, x, cy, 11, kWhite, 1);
     strokeCircle(cr, x, cy, 10, 2, theme::kAccent, 1);
+    if (focus.ring) drawFocusRing(cr, Rect{r.x - 2, cy - 13, r.w + 4, 26}, 13);
     return v;
 }
 

@@ -2,8 +2,10 @@
 // scrolling.
 //
 // Each interactive widget draws itself into the frame's cairo context and reports in the same
-// call whether it took this frame's click (ui::Ctx::takeClick on the rectangle passed in). The
-// only state kept between frames is the slider's drag. Widgets play no sounds.
+// call whether it took this frame's click (ui::Ctx::takeClick on the rectangle passed in) or
+// was activated by the keyboard or a controller: every interactive widget registers as a
+// focusable element (ui/focus.h) and draws the focus ring while it has it. The only state kept
+// between frames is the slider's drag. Widgets play no sounds.
 //
 // Index: buttons - cards and panels - chips and rows - slider - stars and symbols - dialog -
 // scrolling - time and date - footer.
@@ -64,6 +66,7 @@ bool dropdownRow(Ctx& ctx, const Rect& r, const std::string& label, bool active,
 
 // Draws a slider showing value (clamped to 0-1) and returns the value it shows after this
 // frame's input. A drag is told apart from other sliders only by its rectangle's position.
+// Focused, Left and Right step it by 5 %.
 double slider(Ctx& ctx, const Rect& r, double value);
 
 // ---- Stars and symbols ----

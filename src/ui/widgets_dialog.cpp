@@ -44,6 +44,8 @@ int confirmDialog(Ctx& ctx, const std::string& title, const std::string& message
     drawTextWrapped(cr, box.x + 20, box.y + 62, box.w - 40, message,
                     widgetTextStyle(14, false, theme::kText, 0.8, 0));
 
+    // The dialog is modal for the focus too: it starts on cancel, the harmless answer.
+    ctx.focusLayer();
     int result = 0;
     if (plainButton(ctx, d.cancel, cancelLabel, false)) result = -1;
     if (dangerButton(ctx, d.confirm, confirmLabel)) result = 1;

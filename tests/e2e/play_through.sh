@@ -86,7 +86,7 @@ shot menu-german
 
 click 640 508
 shot about
-click 640 598 # the licences button
+click 410 598 # the licences button, under the credits left of the table of keys
 shot licenses
 key Escape
 shot about-again

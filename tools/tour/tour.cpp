@@ -376,7 +376,7 @@ int main(int argc, char** argv) {
     struct Size {
         int w, h;
     };
-    const Size sizes[] = {{1280, 720}, {800, 480}};
+    const Size sizes[] = {{1280, 720}, {1280, 800}, {800, 480}};
     const char* const extraLangs[] = {"de", "ja", "ar"};
     const char* const multilingual[] = {"menu", "level-select", "solved-3star", "playing-hint",
                                         "playing-no-way"};

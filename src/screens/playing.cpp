@@ -20,6 +20,7 @@
 #include "screens/screens.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
+#include "ui/focus.h"
 #include "ui/gpu.h"
 #include "ui/hint_marks.h"
 #include "ui/marble.h"
@@ -504,11 +505,18 @@ class Playing : public ui::Screen {
             if (c.in.hasKey(SDLK_ESCAPE)) goToMenu(c);
             return;
         }
+        // Every tube takes the focus as laid out, so arrows walk the rows; Enter or Space on the
+        // focused tube is a tap on it.
+        int tapped = -1;
         for (int i = 0; i < game_.state().tubeCount(); ++i) {
-            if (c.takeClick(layout_.tubes[i].r.inset(-6))) {
-                tapTube(i);
-                return;
-            }
+            const ui::Rect r = layout_.tubes[i].r.inset(-6);
+            const ui::FocusHit f = c.focusable(r, i == 0);
+            if (f.ring) ui::drawFocusRing(c.cr, r, std::min(r.w / 2, 16.0));
+            if (tapped < 0 && (c.takeClick(r) || f.activated)) tapped = i;
+        }
+        if (tapped >= 0) {
+            tapTube(tapped);
+            return;
         }
         if (c.in.hasKey(SDLK_ESCAPE)) {
             goToMenu(c);

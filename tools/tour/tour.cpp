@@ -270,6 +270,14 @@ std::vector<Shot> allShots() {
                      d.frame(d.tube(level, m.to).cx(), d.tube(level, m.to).cy());
                      d.wait(0.15);
                  }});
+    // The tube cursor, two tubes along the first row, on a board of the third world.
+    v.push_back({"playing-focus", true, [](Driver& d) {
+                     openAndWait(d, record(ScreenKind::Playing, 49), 0.5);
+                     for (int key : {SDLK_RIGHT, SDLK_RIGHT, SDLK_RIGHT}) {
+                         d.frame(-1, -1, key);
+                         d.frame();
+                     }
+                 }});
     // A hint two moves into level 50, and the notice on the first board with a trap.
     v.push_back({"playing-hint", true, [](Driver& d) {
                      const int level = 49;
@@ -378,8 +386,8 @@ int main(int argc, char** argv) {
     };
     const Size sizes[] = {{1280, 720}, {1280, 800}, {800, 480}};
     const char* const extraLangs[] = {"de", "ja", "ar"};
-    const char* const multilingual[] = {"menu", "level-select", "solved-3star", "playing-hint",
-                                        "playing-no-way"};
+    const char* const multilingual[] = {"menu",         "level-select",   "solved-3star",
+                                        "playing-hint", "playing-no-way", "playing-focus"};
     // The screens with rows and lists that read from the right in Arabic and Hebrew.
     const char* const rtlLangs[] = {"ar", "he"};
     const char* const mirrored[] = {"settings", "settings-language", "licenses", "gallery"};

@@ -200,6 +200,44 @@ TEST_F(FocusWalk, KeysAloneReachEveryScreenChangeTheSettingsAndOpenCards) {
     ASSERT_EQ(topKind(), ScreenKind::About);
     key(SDLK_RETURN);  // a fresh screen: the back button has the focus
     EXPECT_EQ(topKind(), ScreenKind::Menu);
+
+    // Level 1 by the tube cursor: arrows walk the row, Enter lifts and drops. The solved
+    // screen's first button leads on to level 2, and the temple is left by its button.
+    ui::GameState one;
+    one.kind = ScreenKind::Playing;
+    one.seed = 5;
+    d_.open(one);
+    d_.frame([](ui::Input& in) { in.mouseX = in.mouseY = 5; });  // hides the ring
+    key(SDLK_RIGHT);                                             // shows it on the first tube
+    int at = 0;
+    auto walkTo = [&](int tube) {
+        for (; at < tube; ++at)
+            key(SDLK_RIGHT);
+        for (; at > tube; --at)
+            key(SDLK_LEFT);
+    };
+    for (const mar::Move& m : mar::levelSolution(0)) {
+        walkTo(m.from);
+        key(SDLK_RETURN);
+        walkTo(m.to);
+        key(SDLK_RETURN);
+        for (int f = 0; f < 14; ++f)
+            d_.frame();  // the flight
+    }
+    ASSERT_EQ(store::listSolves().size(), 2u) << "the walk's solve joins the seeded one";
+    for (int f = 0; f < 130 && topKind() != ScreenKind::Solved; ++f)
+        d_.frame();
+    ASSERT_EQ(topKind(), ScreenKind::Solved);
+    d_.frame();  // the solved screen's first frame
+    key(SDLK_RETURN);
+    EXPECT_EQ(topKind(), ScreenKind::Playing);
+    EXPECT_EQ(topRecord().level, 1);
+    ui::GameState temple;
+    temple.kind = ScreenKind::Ending;
+    d_.open(temple);
+    d_.frame();
+    key(SDLK_RETURN);
+    EXPECT_EQ(topKind(), ScreenKind::Menu);
 }
 
 namespace {

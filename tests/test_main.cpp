@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/hint_worker.h"
 #include "screens/screens.h"
 #include "test_support.h"
 
@@ -132,6 +133,8 @@ int main(int argc, char** argv) {
     int rc = RUN_ALL_TESTS();
     // As the entry point does: no screen may outlive the modules it uses when it leaves.
     ui::Game::instance()->shutdown();
+    // The hint worker joins before the leak checker stops the process's threads at exit.
+    hints::shutdown();
     std::error_code ec;
     fs::remove_all(root, ec);
     return rc;

@@ -86,12 +86,7 @@ Cost screenMs(harness::Canvas& canvas, double& t, ui::ScreenKind kind, int frame
 // Level 105 through the real game loop, one click every 0.35 s along its stored solution, so that
 // pick-ups, flights, landings and the liquid overlap as in real play.
 Cost playingMs(harness::Canvas& canvas, double& t, int frames) {
-    store::clearGame();
-    ui::GameState rec;
-    rec.kind = ui::ScreenKind::Playing;
-    rec.level = kLevel;
-    rec.seed = 1;
-    ui::Game::instance()->resetTo(rec);
+    openFreshBoard(kLevel);
     const auto game = [](ui::Ctx& c) { ui::Game::instance()->update(c); };
     frameCpuMs(canvas, t, kWarmUp, game);
     const mar::GameState start = mar::loadLevel(kLevel);

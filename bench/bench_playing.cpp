@@ -43,13 +43,8 @@ void run(const char* label, harness::RendererKind kind, int w, int h) {
     // next search the moment it answers, so it never rests. The process CPU time then counts the
     // worker too, so wall times are what compares.
     auto play = [&](bool searching, std::vector<double>* cpu, std::vector<double>* wall) {
-        store::clearGame();
-        ui::GameState rec;
-        rec.kind = ui::ScreenKind::Playing;
-        rec.level = kLevel;
-        rec.seed = 1;
         // Through the real game loop, so that the wallpaper is the level's own.
-        ui::Game::instance()->resetTo(rec);
+        openFreshBoard(kLevel);
         t += kDt;
         canvas.frame(t, [](ui::Ctx& c) { ui::Game::instance()->update(c); });
         uint64_t generation = 0;

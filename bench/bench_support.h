@@ -169,4 +169,15 @@ class SolutionTaps {
     double nextTap_;
 };
 
+// A fresh board of the level (seed 1, no saved game) asked of the real screen stack; it is
+// built on the next frame.
+inline void openFreshBoard(int level) {
+    store::clearGame();
+    ui::GameState rec;
+    rec.kind = ui::ScreenKind::Playing;
+    rec.level = level;
+    rec.seed = 1;
+    ui::Game::instance()->resetTo(rec);
+}
+
 }  // namespace benchsupport

@@ -179,12 +179,13 @@ class Playing : public ui::Screen {
         f.triggerFlash = out.triggerFlash;
         f.active = true;
         flight_ = f;
-        syncLiquid();
-        adviseOnNewPosition();
+        onNewPosition();
     }
 
-    // Any hint on show goes; the way ahead of the new position is asked for at once.
-    void adviseOnNewPosition() {
+    // After a move, an undo or a restart: the liquid follows the tubes, any hint on show goes,
+    // and the way ahead of the new position is asked for at once.
+    void onNewPosition() {
+        syncLiquid();
         if (game_.attract()) return;
         if (mar::isSolved(game_.state()))
             advice_.stop();
@@ -229,8 +230,7 @@ class Playing : public ui::Screen {
         if (flight_.active || game_.historySize() == 0 || game_.solved()) return;
         game_.undo();
         selected_ = -1;
-        syncLiquid();
-        adviseOnNewPosition();
+        onNewPosition();
     }
 
     void restart() {
@@ -241,8 +241,7 @@ class Playing : public ui::Screen {
         // The start position's liquid starts afresh.
         for (TubeMotion& m : motion_)
             m.liquid = TubeMotion::Liquid::Empty;
-        syncLiquid();
-        adviseOnNewPosition();
+        onNewPosition();
     }
 
     // ---- Per-frame animation ----

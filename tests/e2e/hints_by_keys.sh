@@ -10,15 +10,7 @@ out=$(mkdir -p "$2" && readlink -f "$2")
 shift 2
 source "$(dirname "$0")/lib.sh"
 ownXServer 1600x900 "$0" "$bin" "$out" "$@"
-export XDG_DATA_HOME="$out/xdg" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0
-export VANTREL_STATS=1
-data="$XDG_DATA_HOME/vantrelMarbles"
-rm -rf "$XDG_DATA_HOME"
-seedSettings "$data"
-
-"$bin" >"$out/stdout.txt" 2>"$out/stderr.txt" &
-pid=$!
-trap 'import -window root "$out/failed.png" 2>/dev/null; kill "$pid" 2>/dev/null || true' EXIT
+launchGame "$bin"
 
 key() {  # key NAME: one key, then a few frames for what it set off
   xdotool key --window "$win" "$1"

@@ -52,3 +52,20 @@ press() {  # press X Y: pressed and released in frames of their own
   frames 1
 }
 shot() { import -window "$win" "$out/$1.png"; }  # shot NAME
+
+# A fresh data directory with a 1280 x 720 silent window, and the game started on it (under the
+# wrapper given, if any) with statistics on; sets data and pid. On a failure the last screen is
+# kept as failed.png beside the step screenshots. x11 is named, so that a failing connection says
+# why instead of falling back to an invisible offscreen window.
+launchGame() {  # launchGame BINARY [WRAPPER...]
+  local game=$1
+  shift
+  export XDG_DATA_HOME="$out/xdg" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0
+  export VANTREL_STATS=1
+  data="$XDG_DATA_HOME/vantrelMarbles"
+  rm -rf "$XDG_DATA_HOME"
+  seedSettings "$data"
+  "$@" "$game" >"$out/stdout.txt" 2>"$out/stderr.txt" &
+  pid=$!
+  trap 'import -window root "$out/failed.png" 2>/dev/null; kill "$pid" 2>/dev/null || true' EXIT
+}

@@ -12,18 +12,7 @@ out=$(mkdir -p "$2" && readlink -f "$2")
 shift 2
 source "$(dirname "$0")/lib.sh"
 ownXServer 1600x900 "$0" "$bin" "$out" "$@"
-# x11 named, so that a failing connection says why instead of falling back to an invisible
-# offscreen window.
-export XDG_DATA_HOME="$out/xdg" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0
-export VANTREL_STATS=1
-data="$XDG_DATA_HOME/vantrelMarbles"
-rm -rf "$XDG_DATA_HOME"
-seedSettings "$data"
-
-"$@" "$bin" >"$out/stdout.txt" 2>"$out/stderr.txt" &
-pid=$!
-# On a failure the last screen is kept as failed.png next to the step screenshots.
-trap 'import -window root "$out/failed.png" 2>/dev/null; kill "$pid" 2>/dev/null || true' EXIT
+launchGame "$bin" "$@"
 
 move() {  # move FROM_X TO_X: one marble between the tubes at these positions
   press "$1" 350

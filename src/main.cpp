@@ -214,6 +214,9 @@ void onEvent(Loop& L, const SDL_Event& ev) {
         case SDL_WINDOWEVENT:
             if (trackGeometry(ev.window, L.win, *L.settings)) L.geometryDirty = true;
             break;
+        case SDL_RENDER_TARGETS_RESET:
+            ui::gpuTargetsLost();
+            break;
         default:
             // On the board Start opens the menu; the stack's top is the screen this frame runs.
             controller::handleEvent(ev, in, L.game->top().kind == ui::ScreenKind::Playing,
@@ -311,13 +314,13 @@ void frame(Loop& L, int pxW, int pxH) {
     ui::Ctx& c = L.ctx;
     const double t = c.t;
     ui::gpuBeginFrame();
-    SDL_SetRenderDrawColor(L.ren, 0, 0, 0, 255);
-    SDL_RenderClear(L.ren);
+    ui::gpuBeginScene(0x000000);
     L.game->update(c);
     cairo_destroy(c.cr);
     c.cr = nullptr;
     const double drawEnd = launch::nowSeconds();
-    ui::frameLayerCompose(L.layer, L.ren);
+    ui::frameLayerCompose(L.layer);
+    ui::gpuEndScene();
     SDL_RenderPresent(L.ren);
     const double presentEnd = launch::nowSeconds();
     if (!L.firstShown) {

@@ -116,12 +116,11 @@ void Canvas::frame(double t, const std::function<void(ui::Ctx&)>& body, uint32_t
     ctx.dt = std::clamp(t - lastT_, 0.0, 0.1);
     lastT_ = t;
 
-    SDL_SetRenderDrawColor(ren_, (background >> 16) & 0xFF, (background >> 8) & 0xFF,
-                           background & 0xFF, 255);
-    SDL_RenderClear(ren_);
+    ui::gpuBeginScene(background);
     if (body) body(ctx);
     cairo_destroy(cr);
-    ui::frameLayerCompose(layer_, ren_);
+    ui::frameLayerCompose(layer_);
+    ui::gpuEndScene();
 }
 
 void Canvas::present() {

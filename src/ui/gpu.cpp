@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "ui/scene.h"
+
 namespace ui {
 
 namespace {
@@ -30,6 +32,22 @@ struct Entry {
     size_t bytes = 0;
     // The window size (as a generation) the texture was last painted or used for.
     int64_t sizeGen = 0;
+    bool target = false;
+};
+
+// The retained frame: copies are recorded while a frame is composed and replayed, at its end,
+// only where the picture changed, into a window-sized texture that keeps the rest.
+struct Scene {
+    bool recording = false;
+    SDL_Texture* tex = nullptr;
+    int w = 0, h = 0;
+    bool valid = false;
+    uint32_t fill = 0;
+    std::vector<scene::Command> now, last;
+    // Textures destroyed while recorded copies may still name them go at the frame's end.
+    std::vector<SDL_Texture*> doomed;
+    // Render targets being drawn into: copies there are made at once.
+    int targetDepth = 0;
 };
 
 struct State {
@@ -46,6 +64,10 @@ struct State {
     int64_t sizeGen = 0;
     // Cached textures whose every pixel is opaque: blitted at full opacity they need no blending.
     std::unordered_set<SDL_Texture*> opaque;
+    // A number per texture that changes whenever its pixels do.
+    std::map<SDL_Texture*, uint64_t> versions;
+    uint64_t nextVersion = 1;
+    Scene scene;
 };
 
 State& state() {
@@ -79,11 +101,27 @@ bool blendsStraight(SDL_Texture* tex) {
     return SDL_GetTextureBlendMode(tex, &mode) == 0 && mode == SDL_BLENDMODE_BLEND;
 }
 
+void touch(SDL_Texture* tex) {
+    State& s = state();
+    s.versions[tex] = s.nextVersion++;
+}
+
+uint64_t versionOf(SDL_Texture* tex) {
+    const auto& v = state().versions;
+    auto it = v.find(tex);
+    return it == v.end() ? 0 : it->second;
+}
+
 void destroyTexture(SDL_Texture* tex) {
     if (!tex) return;
-    state().opaque.erase(tex);
-    SDL_DestroyTexture(tex);
-    --state().liveTextures;
+    State& s = state();
+    s.opaque.erase(tex);
+    s.versions.erase(tex);
+    --s.liveTextures;
+    if (s.scene.recording)
+        s.scene.doomed.push_back(tex);
+    else
+        SDL_DestroyTexture(tex);
 }
 
 std::map<std::string, Entry>::iterator erase(std::map<std::string, Entry>::iterator it) {
@@ -213,7 +251,7 @@ Uint8 alphaByte(double alpha) {
 }
 
 // Premultiplied textures fade by scaling colour and alpha alike; straight ones by alpha only.
-void setModulation(SDL_Texture* tex, uint32_t rgb, double alpha, bool tinted) {
+void setModulation(scene::Command& cmd, uint32_t rgb, double alpha, bool tinted) {
     Uint8 m = alphaByte(alpha);
     double a = std::clamp(alpha, 0.0, 1.0);
     Uint8 r = 255, g = 255, b = 255;
@@ -231,8 +269,10 @@ void setModulation(SDL_Texture* tex, uint32_t rgb, double alpha, bool tinted) {
             r = g = b = m;
         }
     }
-    SDL_SetTextureColorMod(tex, r, g, b);
-    SDL_SetTextureAlphaMod(tex, m);
+    cmd.r = r;
+    cmd.g = g;
+    cmd.b = b;
+    cmd.a = m;
 }
 
 int px(double v) {
@@ -254,23 +294,93 @@ bool ready(SDL_Texture* tex) {
 // An opaque texture drawn at full opacity and unrotated covers its rectangle whatever lies below:
 // copying it is the same picture as blending it, at a fraction of the cost. Rotated copies keep
 // blending for their transparent corners.
-void chooseBlend(SDL_Texture* tex, double alpha, bool rotated) {
+void chooseBlend(scene::Command& cmd, double alpha, bool rotated) {
     State& s = state();
-    if (s.opaque.empty() || !s.opaque.count(tex)) return;
+    SDL_GetTextureBlendMode(cmd.tex, &cmd.blend);
+    if (s.opaque.empty() || !s.opaque.count(cmd.tex)) return;
     const bool copyOnly = !rotated && alphaByte(alpha) == 255;
-    SDL_SetTextureBlendMode(tex, copyOnly ? SDL_BLENDMODE_NONE : s.premultiplied);
+    cmd.blend = copyOnly ? SDL_BLENDMODE_NONE : s.premultiplied;
 }
 
-void copy(SDL_Texture* tex, const SDL_Rect* src, const SDL_Rect& dst) {
-    SDL_RenderCopy(state().ren, tex, src, &dst);
+// Filtering only where a copy scales or turns its texture. A copy at the texture's own size lands
+// on texel centres, where nearest and linear sampling give the same pixel, and a GL that
+// rasterises on the processor pays for the linear filter on every pixel (at 1920 x 1080 the
+// background alone cost it as much as the rest of the frame). SDL applies a texture's mode at
+// once rather than in the order of queued copies, so those queued go out before it changes.
+void chooseScale(SDL_Texture* tex, bool sameSize) {
+    const SDL_ScaleMode want = sameSize ? SDL_ScaleModeNearest : SDL_ScaleModeLinear;
+    SDL_ScaleMode now = want;
+    if (SDL_GetTextureScaleMode(tex, &now) != 0 || now == want) return;
+    SDL_RenderFlush(state().ren);
+    SDL_SetTextureScaleMode(tex, want);
+}
+
+// Makes one copy on the renderer's present target.
+void issue(const scene::Command& cmd) {
+    SDL_Renderer* ren = state().ren;
+    SDL_SetTextureColorMod(cmd.tex, cmd.r, cmd.g, cmd.b);
+    SDL_SetTextureAlphaMod(cmd.tex, cmd.a);
+    SDL_SetTextureBlendMode(cmd.tex, cmd.blend);
+    const SDL_Rect* src = cmd.wholeSrc ? nullptr : &cmd.src;
+    if (cmd.turned) {
+        chooseScale(cmd.tex, false);
+        SDL_RenderCopyEx(ren, cmd.tex, src, &cmd.dst, cmd.angle,
+                         cmd.hasPivot ? &cmd.pivot : nullptr,
+                         cmd.flipH ? SDL_FLIP_HORIZONTAL : SDL_FLIP_NONE);
+        return;
+    }
+    int w = cmd.src.w, h = cmd.src.h;
+    if (cmd.wholeSrc) SDL_QueryTexture(cmd.tex, nullptr, nullptr, &w, &h);
+    chooseScale(cmd.tex, w == cmd.dst.w && h == cmd.dst.h);
+    SDL_RenderCopy(ren, cmd.tex, src, &cmd.dst);
+}
+
+// Made at once, or recorded while a retained frame is composed.
+void submit(scene::Command& cmd) {
+    State& s = state();
+    if (!s.scene.recording || s.scene.targetDepth > 0) {
+        issue(cmd);
+        return;
+    }
+    scene::computeBounds(cmd);
+    s.scene.now.push_back(cmd);
+}
+
+scene::Command commandFor(SDL_Texture* tex, const SDL_Rect& dst) {
+    scene::Command cmd;
+    cmd.tex = tex;
+    cmd.content = versionOf(tex);
+    cmd.dst = dst;
+    return cmd;
+}
+
+void copy(SDL_Texture* tex, const SDL_Rect* src, const SDL_Rect& dst, uint32_t rgb, double alpha,
+          bool tinted) {
+    scene::Command cmd = commandFor(tex, dst);
+    if (src) {
+        cmd.src = *src;
+        cmd.wholeSrc = false;
+    }
+    setModulation(cmd, rgb, alpha, tinted);
+    chooseBlend(cmd, alpha, false);
     ++state().drawCalls;
+    submit(cmd);
 }
 
 void copyEx(SDL_Texture* tex, const SDL_Rect& dst, double angleDeg, const SDL_Point* centre,
-            bool flipH) {
-    SDL_RenderCopyEx(state().ren, tex, nullptr, &dst, angleDeg, centre,
-                     flipH ? SDL_FLIP_HORIZONTAL : SDL_FLIP_NONE);
+            bool flipH, uint32_t rgb, double alpha, bool tinted) {
+    scene::Command cmd = commandFor(tex, dst);
+    cmd.turned = true;
+    cmd.angle = angleDeg;
+    if (centre) {
+        cmd.pivot = *centre;
+        cmd.hasPivot = true;
+    }
+    cmd.flipH = flipH;
+    setModulation(cmd, rgb, alpha, tinted);
+    chooseBlend(cmd, alpha, true);
     ++state().drawCalls;
+    submit(cmd);
 }
 
 // A render target holds premultiplied colour however it was blended into; straight-alpha
@@ -288,11 +398,58 @@ void drawTarget(SDL_Texture* tex, int w, int h, void (*draw)(void*), void* arg) 
     State& s = state();
     SDL_Texture* previous = SDL_GetRenderTarget(s.ren);
     if (SDL_SetRenderTarget(s.ren, tex) != 0) return;
+    touch(tex);
     SDL_SetRenderDrawColor(s.ren, 0, 0, 0, 0);
     SDL_RenderClear(s.ren);
+    ++s.scene.targetDepth;
     if (draw) draw(arg);
+    --s.scene.targetDepth;
     if (blendsStraight(tex)) straightenTarget(tex, w, h);
     SDL_SetRenderTarget(s.ren, previous);
+}
+
+void releaseScene() {
+    Scene& sc = state().scene;
+    for (SDL_Texture* tex : sc.doomed)
+        SDL_DestroyTexture(tex);
+    if (sc.tex) SDL_DestroyTexture(sc.tex);
+    sc = Scene{};
+}
+
+// Recomposes the changed areas of the retained frame and copies all of it onto the window. A
+// frame that changes nearly everywhere is drawn straight onto the window instead: keeping it
+// would cost one more full-window copy and save nothing next frame.
+void composeScene() {
+    State& s = state();
+    Scene& sc = s.scene;
+    const SDL_Rect window{0, 0, sc.w, sc.h};
+    std::vector<SDL_Rect> areas = scene::changedAreas(sc.last, sc.now, sc.w, sc.h);
+    const bool whole = areas.size() == 1 && areas[0].w == sc.w && areas[0].h == sc.h;
+    if (whole || SDL_SetRenderTarget(s.ren, sc.tex) != 0) {
+        SDL_SetRenderDrawColor(s.ren, (sc.fill >> 16) & 0xFF, (sc.fill >> 8) & 0xFF, sc.fill & 0xFF,
+                               255);
+        SDL_RenderClear(s.ren);
+        for (const scene::Command& cmd : sc.now)
+            issue(cmd);
+        sc.valid = false;
+    } else {
+        if (!sc.valid) areas = {window};
+        SDL_SetRenderDrawBlendMode(s.ren, SDL_BLENDMODE_NONE);
+        SDL_SetRenderDrawColor(s.ren, (sc.fill >> 16) & 0xFF, (sc.fill >> 8) & 0xFF, sc.fill & 0xFF,
+                               255);
+        for (const SDL_Rect& area : areas) {
+            SDL_RenderSetClipRect(s.ren, &area);
+            SDL_RenderFillRect(s.ren, &area);
+            for (const scene::Command& cmd : sc.now)
+                if (SDL_HasIntersection(&cmd.bounds, &area)) issue(cmd);
+        }
+        SDL_RenderSetClipRect(s.ren, nullptr);
+        SDL_SetRenderTarget(s.ren, nullptr);
+        SDL_RenderCopy(s.ren, sc.tex, nullptr, nullptr);
+        sc.valid = true;
+    }
+    std::swap(sc.last, sc.now);
+    sc.now.clear();
 }
 
 // Whether the renderer's GL draws on the processor (llvmpipe, softpipe, swrast): on a machine
@@ -357,6 +514,8 @@ void gpuInit(SDL_Renderer* ren) {
 
 void gpuShutdown() {
     clearCache();
+    releaseScene();
+    state().versions.clear();
     state().ren = nullptr;
 }
 
@@ -377,6 +536,57 @@ void gpuSetWindowSize(int wPx, int hPx) {
     s.windowW = wPx;
     s.windowH = hPx;
     ++s.sizeGen;
+}
+
+void gpuBeginScene(uint32_t fillRgb) {
+    State& s = state();
+    Scene& sc = s.scene;
+    sc.recording = false;
+    if (!s.ren) return;
+    const bool retained = SDL_RenderTargetSupported(s.ren) && s.windowW > 0 && s.windowH > 0;
+    if (retained && (!sc.tex || sc.w != s.windowW || sc.h != s.windowH)) {
+        if (sc.tex) SDL_DestroyTexture(sc.tex);
+        sc.tex = SDL_CreateTexture(s.ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                   s.windowW, s.windowH);
+        if (sc.tex) {
+            SDL_SetTextureBlendMode(sc.tex, SDL_BLENDMODE_NONE);
+            SDL_SetTextureScaleMode(sc.tex, SDL_ScaleModeNearest);
+        }
+        sc.w = s.windowW;
+        sc.h = s.windowH;
+        sc.valid = false;
+    }
+    if (!retained || !sc.tex) {
+        SDL_SetRenderDrawColor(s.ren, (fillRgb >> 16) & 0xFF, (fillRgb >> 8) & 0xFF, fillRgb & 0xFF,
+                               255);
+        SDL_RenderClear(s.ren);
+        return;
+    }
+    if (fillRgb != sc.fill) sc.valid = false;
+    sc.fill = fillRgb;
+    sc.now.clear();
+    sc.recording = true;
+}
+
+void gpuEndScene() {
+    Scene& sc = state().scene;
+    if (!sc.recording) return;
+    sc.recording = false;
+    composeScene();
+    for (SDL_Texture* tex : sc.doomed)
+        SDL_DestroyTexture(tex);
+    sc.doomed.clear();
+}
+
+void gpuInvalidateScene() {
+    state().scene.valid = false;
+}
+
+void gpuTargetsLost() {
+    State& s = state();
+    for (auto it = s.cache.begin(); it != s.cache.end();)
+        it = it->second.target ? erase(it) : std::next(it);
+    gpuInvalidateScene();
 }
 
 int gpuDrawCalls() {
@@ -438,6 +648,7 @@ SDL_Texture* gpuTexture(const std::string& key, int wPx, int hPx, void (*paint)(
                              wPx);
     }
     if (allOpaque(data, stride, wPx, hPx)) s.opaque.insert(tex);
+    touch(tex);
     SDL_UpdateTexture(tex, nullptr, data, stride);
     cairo_surface_destroy(surface);
     s.cache[key] = Entry{tex, wPx, hPx, 0, textureBytes(wPx, hPx), s.sizeGen};
@@ -460,7 +671,7 @@ SDL_Texture* gpuRenderTarget(const std::string& key, int wPx, int hPx, void (*dr
     ++s.liveTextures;
     setBlendMode(tex);
     drawTarget(tex, wPx, hPx, draw, arg);
-    s.cache[key] = Entry{tex, wPx, hPx, s.frame, textureBytes(wPx, hPx), s.sizeGen};
+    s.cache[key] = Entry{tex, wPx, hPx, s.frame, textureBytes(wPx, hPx), s.sizeGen, true};
     s.bytes += textureBytes(wPx, hPx);
     return tex;
 }
@@ -496,59 +707,45 @@ size_t gpuSetCacheBudget(size_t bytes) {
 
 void gpuBlit(SDL_Texture* tex, double x, double y, double w, double h, double alpha) {
     if (!ready(tex)) return;
-    setModulation(tex, 0, alpha, false);
-    chooseBlend(tex, alpha, false);
-    copy(tex, nullptr, topLeftRect(x, y, w, h));
+    copy(tex, nullptr, topLeftRect(x, y, w, h), 0, alpha, false);
 }
 
 void gpuBlitSrc(SDL_Texture* tex, int sx, int sy, int sw, int sh, double x, double y, double w,
                 double h, double alpha) {
     if (!ready(tex) || sw <= 0 || sh <= 0) return;
-    setModulation(tex, 0, alpha, false);
-    chooseBlend(tex, alpha, false);
     SDL_Rect src{sx, sy, sw, sh};
-    copy(tex, &src, topLeftRect(x, y, w, h));
+    copy(tex, &src, topLeftRect(x, y, w, h), 0, alpha, false);
 }
 
 void gpuBlitTinted(SDL_Texture* tex, double x, double y, double w, double h, uint32_t rgb,
                    double alpha) {
     if (!ready(tex)) return;
-    setModulation(tex, rgb, alpha, true);
-    chooseBlend(tex, alpha, false);
-    copy(tex, nullptr, topLeftRect(x, y, w, h));
+    copy(tex, nullptr, topLeftRect(x, y, w, h), rgb, alpha, true);
 }
 
 void gpuBlitTintedRot(SDL_Texture* tex, double cx, double cy, double w, double h, double angleDeg,
                       uint32_t rgb, double alpha) {
     if (!ready(tex)) return;
-    setModulation(tex, rgb, alpha, true);
-    chooseBlend(tex, alpha, true);
-    copyEx(tex, centredRect(cx, cy, w, h), angleDeg, nullptr, false);
+    copyEx(tex, centredRect(cx, cy, w, h), angleDeg, nullptr, false, rgb, alpha, true);
 }
 
 void gpuBlitRotated(SDL_Texture* tex, double cx, double cy, double w, double h, double angleDeg,
                     double alpha) {
     if (!ready(tex)) return;
-    setModulation(tex, 0, alpha, false);
-    chooseBlend(tex, alpha, true);
-    copyEx(tex, centredRect(cx, cy, w, h), angleDeg, nullptr, false);
+    copyEx(tex, centredRect(cx, cy, w, h), angleDeg, nullptr, false, 0, alpha, false);
 }
 
 void gpuBlitMirrored(SDL_Texture* tex, double cx, double cy, double w, double h, double angleDeg,
                      bool flipH, double alpha) {
     if (!ready(tex)) return;
-    setModulation(tex, 0, alpha, false);
-    chooseBlend(tex, alpha, true);
-    copyEx(tex, centredRect(cx, cy, w, h), angleDeg, nullptr, flipH);
+    copyEx(tex, centredRect(cx, cy, w, h), angleDeg, nullptr, flipH, 0, alpha, false);
 }
 
 void gpuBlitPivot(SDL_Texture* tex, double x, double y, double w, double h, double pivotX,
                   double pivotY, double angleDeg, bool flipH, double alpha) {
     if (!ready(tex)) return;
-    setModulation(tex, 0, alpha, false);
-    chooseBlend(tex, alpha, true);
     SDL_Point pivot{px(pivotX), px(pivotY)};
-    copyEx(tex, topLeftRect(x, y, w, h), angleDeg, &pivot, flipH);
+    copyEx(tex, topLeftRect(x, y, w, h), angleDeg, &pivot, flipH, 0, alpha, false);
 }
 
 // ---- The full-window frame layer ----
@@ -558,7 +755,11 @@ SDL_Texture* gpuCreateFrameTexture(int wPx, int hPx) {
     if (!s.ren || wPx <= 0 || hPx <= 0) return nullptr;
     SDL_Texture* tex =
         SDL_CreateTexture(s.ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, wPx, hPx);
-    if (tex) setBlendMode(tex);
+    if (!tex) return nullptr;
+    setBlendMode(tex);
+    // The layer is only ever copied onto the same pixels: no filter needed.
+    SDL_SetTextureScaleMode(tex, SDL_ScaleModeNearest);
+    touch(tex);
     return tex;
 }
 
@@ -590,6 +791,17 @@ void gpuUploadFrame(SDL_Texture* tex, cairo_surface_t* surface, const SDL_Rect* 
         copyRowStraight(in, out, r.w);
     }
     SDL_UnlockTexture(tex);
+}
+
+void gpuCopyLayer(SDL_Texture* tex, const SDL_Rect& area, uint64_t content) {
+    if (!ready(tex)) return;
+    scene::Command cmd;
+    cmd.tex = tex;
+    cmd.content = content;
+    cmd.src = cmd.dst = area;
+    cmd.wholeSrc = false;
+    SDL_GetTextureBlendMode(tex, &cmd.blend);
+    submit(cmd);
 }
 
 void unpremultiplyRow(uint32_t* px, int count) {

@@ -33,7 +33,19 @@ void gpuBeginFrame();
 // The window's size in device pixels, told every frame: textures painted for another size are
 // the first to go when room is needed.
 void gpuSetWindowSize(int wPx, int hPx);
+// Copies asked for since the frame began (copies of the frame layer not counted).
 int gpuDrawCalls();
+
+// A retained frame: between these two calls copies are recorded, and at the end the picture is
+// recomposed only where it differs from the last retained frame, into a window-sized texture
+// that is then copied onto the window. Where the renderer cannot draw into textures, the window
+// is cleared with fillRgb and every copy made at once.
+void gpuBeginScene(uint32_t fillRgb);
+void gpuEndScene();
+// The next retained frame is recomposed everywhere.
+void gpuInvalidateScene();
+// The renderer lost what its render targets held: they are drawn again on next use.
+void gpuTargetsLost();
 // Device pixels per logical pixel; anything not above 0 means 1.
 void gpuSetScale(double scale);
 double gpuScale();
@@ -91,6 +103,10 @@ SDL_Texture* gpuCreateFrameTexture(int wPx, int hPx);
 // pixels, inside both). Where the texture blends as straight alpha, the pixels with partial alpha
 // are converted on the way; all others are copied as they are.
 void gpuUploadFrame(SDL_Texture* tex, cairo_surface_t* surface, const SDL_Rect* area = nullptr);
+
+// Copies the area of the frame layer's texture onto the same pixels of the window; content
+// identifies what the area holds, so that an unchanged area is not recomposed.
+void gpuCopyLayer(SDL_Texture* tex, const SDL_Rect& area, uint64_t content);
 
 // Turns premultiplied ARGB32 pixels into straight alpha in place (only partial alpha changes).
 void unpremultiplyRow(uint32_t* px, int count);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <tuple>
 #include <unordered_set>
@@ -408,6 +409,10 @@ void drawTarget(SDL_Texture* tex, int w, int h, void (*draw)(void*), void* arg) 
     SDL_SetRenderTarget(s.ren, previous);
 }
 
+void setDrawColour(uint32_t rgb) {
+    SDL_SetRenderDrawColor(state().ren, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF, 255);
+}
+
 void releaseScene() {
     Scene& sc = state().scene;
     for (SDL_Texture* tex : sc.doomed)
@@ -426,8 +431,7 @@ void composeScene() {
     std::vector<SDL_Rect> areas = scene::changedAreas(sc.last, sc.now, sc.w, sc.h);
     const bool whole = areas.size() == 1 && areas[0].w == sc.w && areas[0].h == sc.h;
     if (whole || SDL_SetRenderTarget(s.ren, sc.tex) != 0) {
-        SDL_SetRenderDrawColor(s.ren, (sc.fill >> 16) & 0xFF, (sc.fill >> 8) & 0xFF, sc.fill & 0xFF,
-                               255);
+        setDrawColour(sc.fill);
         SDL_RenderClear(s.ren);
         for (const scene::Command& cmd : sc.now)
             issue(cmd);
@@ -435,8 +439,7 @@ void composeScene() {
     } else {
         if (!sc.valid) areas = {window};
         SDL_SetRenderDrawBlendMode(s.ren, SDL_BLENDMODE_NONE);
-        SDL_SetRenderDrawColor(s.ren, (sc.fill >> 16) & 0xFF, (sc.fill >> 8) & 0xFF, sc.fill & 0xFF,
-                               255);
+        setDrawColour(sc.fill);
         for (const SDL_Rect& area : areas) {
             SDL_RenderSetClipRect(s.ren, &area);
             SDL_RenderFillRect(s.ren, &area);
@@ -557,8 +560,7 @@ void gpuBeginScene(uint32_t fillRgb) {
         sc.valid = false;
     }
     if (!retained || !sc.tex) {
-        SDL_SetRenderDrawColor(s.ren, (fillRgb >> 16) & 0xFF, (fillRgb >> 8) & 0xFF, fillRgb & 0xFF,
-                               255);
+        setDrawColour(fillRgb);
         SDL_RenderClear(s.ren);
         return;
     }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/levels.h"
@@ -173,24 +174,38 @@ TEST_F(PlayingLogicTest, ResumingKeepsPositionCounterAndTime) {
     EXPECT_EQ(r.moveCount(), 3);
 }
 
-TEST_F(PlayingLogicTest, AnotherLevelOrSeedDiscardsTheSavedGame) {
+TEST_F(PlayingLogicTest, AnotherBoardKeepsTheSavedGameUntilItsFirstMove) {
     {
         PlayingLogic p(0, kSeed, false);
         play(p, firstMove(p));
     }
-    ASSERT_TRUE(fileExists(savePath()));
-    {
-        PlayingLogic other(1, kSeed, false);
-        EXPECT_EQ(other.moveCount(), 0);
-        EXPECT_FALSE(fileExists(savePath()));
+    const store::SavedGame saved = store::loadGame();
+    ASSERT_TRUE(saved.valid);
+    // Another level, or the same level with another seed: looking, a hint, a restart and
+    // leaving change nothing; the first move writes the new board's game over the old one.
+    for (const auto& [level, seed] : {std::pair{1, kSeed}, std::pair{0, kSeed + 1}}) {
+        {
+            PlayingLogic other(level, seed, false);
+            EXPECT_EQ(other.moveCount(), 0);
+            EXPECT_EQ(other.state(), other.initial());
+            other.beginFrame(1.0);
+            other.noteHint();
+            other.restart();
+            other.beginFrame(3.0);
+            other.leave();
+        }
+        EXPECT_EQ(store::loadGame().history, saved.history) << level;
+        EXPECT_EQ(store::loadGame().seed, saved.seed) << level;
+        PlayingLogic other(level, seed, false);
+        other.noteHint();
+        play(other, firstMove(other));
+        const store::SavedGame replaced = store::loadGame();
+        EXPECT_EQ(replaced.level, level);
+        EXPECT_EQ(replaced.seed, seed);
+        EXPECT_EQ(replaced.moveCount, 1);
+        EXPECT_EQ(replaced.hints, 1);  // the hint before the first move is not lost
+        store::saveGame(saved);
     }
-    {
-        PlayingLogic p(0, kSeed, false);
-        play(p, firstMove(p));
-    }
-    PlayingLogic reseeded(0, kSeed + 1, false);
-    EXPECT_EQ(reseeded.state(), reseeded.initial());
-    EXPECT_FALSE(fileExists(savePath()));
 }
 
 TEST_F(PlayingLogicTest, AHostileSavedGameStartsTheLevelFresh) {

@@ -225,14 +225,13 @@ void startLevelAfresh(const ui::Ctx& c, int level) {
     ui::GameState next;
     next.kind = ui::ScreenKind::Playing;
     next.level = level;
-    // The card of the level in progress resumes it, as Continue does; any other card drops it.
+    // The card of the level in progress resumes it, as Continue does. Any other card opens a
+    // fresh board; the game in progress stays saved until that board's first move.
     const store::SavedGame saved = store::loadGame();
-    if (saved.level == level && store::savedGameProblem(saved).empty()) {
+    if (saved.level == level && store::savedGameProblem(saved).empty())
         next.seed = saved.seed;
-    } else {
-        store::clearGame();
+    else
         next.seed = static_cast<uint32_t>(store::nowMs() & 0xFFFFFFFFu);
-    }
     c.push(next);
 }
 

@@ -42,9 +42,13 @@ PlayingLogic::PlayingLogic(int level, uint32_t seed, bool attract)
         hints_ = saved.hints;
         resetRotations();
         written_ = true;
-    } else if (saved.valid) {
-        // Only one game is ever kept: opening any other board discards it.
+    } else if (saved.valid && !store::savedGameProblem(saved).empty()) {
+        // A game no board can resume is of no use to anyone.
         store::clearGame();
+    } else {
+        // Only one game is ever kept, but merely opening another board must not lose it: it is
+        // replaced when this board first changes, which writes this board's game anyway.
+        keepsOtherGame_ = saved.valid;
     }
 }
 
@@ -148,13 +152,15 @@ void PlayingLogic::restart() {
     startedAt_ = -1;
     flightTarget_ = -1;
     voice(events);
-    persist();
+    // Restarting a board never moved changes nothing worth another game's save.
+    if (mayWrite()) persist();
 }
 
 void PlayingLogic::noteHint() {
     if (attract_ || session_.solved()) return;
     ++hints_;
-    persist();
+    // Until the first move the hint is kept on the board and written with that move.
+    if (mayWrite()) persist();
 }
 
 int64_t PlayingLogic::elapsedMs() const {

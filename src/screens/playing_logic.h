@@ -123,6 +123,9 @@ class PlayingLogic {
 
     // A saved game exists for this board: resumed, or written since it was opened.
     mutable bool written_ = false;
+    // Another board's game was saved when this one opened; it stays until this board is moved.
+    bool keepsOtherGame_ = false;
+    bool mayWrite() const { return written_ || !keepsOtherGame_; }
 
     // Destination of the marble in the air, or -1.
     int flightTarget_ = -1;

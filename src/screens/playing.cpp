@@ -484,17 +484,13 @@ class Playing : public ui::Screen {
     }
 
     // 1 to 9 and 0 pick up from or drop on tubes 1 to 10, in the order the board shows them.
-    void tapByNumber(const ui::Ctx& c) {
-        for (int key : c.in.keys) {
-            int tube = -1;
-            if (key >= SDLK_1 && key <= SDLK_9) tube = key - SDLK_1;
-            if (key >= SDLK_KP_1 && key <= SDLK_KP_9) tube = key - SDLK_KP_1;
-            if (key == SDLK_0 || key == SDLK_KP_0) tube = 9;
-            if (tube >= 0 && tube < game_.state().tubeCount()) {
-                tapTube(tube);
-                return;
-            }
-        }
+    // The tube a number key stands for, or -1.
+    int tubeOfKey(int key) const {
+        int tube = -1;
+        if (key >= SDLK_1 && key <= SDLK_9) tube = key - SDLK_1;
+        if (key >= SDLK_KP_1 && key <= SDLK_KP_9) tube = key - SDLK_KP_1;
+        if (key == SDLK_0 || key == SDLK_KP_0) tube = 9;
+        return tube < game_.state().tubeCount() ? tube : -1;
     }
 
     void handleInput(ui::Ctx& c) {
@@ -517,16 +513,22 @@ class Playing : public ui::Screen {
             tapTube(tapped);
             return;
         }
-        if (c.in.hasKey(SDLK_ESCAPE)) {
-            goToMenu(c);
-        } else if (c.in.hasKey(SDLK_u) || c.in.hasKey(SDLK_BACKSPACE)) {
-            undo();
-        } else if (c.in.hasKey(SDLK_r)) {
-            restart();
-        } else if (c.in.hasKey(SDLK_h)) {
-            askForHint();
-        } else {
-            tapByNumber(c);
+        // Every key of the frame in the order typed: an undo and a hint asked for right after it
+        // may arrive in one frame, and the hint is for the position the undo left.
+        for (int key : c.in.keys) {
+            if (key == SDLK_ESCAPE) {
+                goToMenu(c);
+                return;
+            }
+            if (key == SDLK_u || key == SDLK_BACKSPACE) {
+                undo();
+            } else if (key == SDLK_r) {
+                restart();
+            } else if (key == SDLK_h) {
+                askForHint();
+            } else if (tubeOfKey(key) >= 0) {
+                tapTube(tubeOfKey(key));
+            }
         }
     }
 

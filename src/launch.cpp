@@ -78,6 +78,20 @@ ui::WindowPlacement windowPlacement(const store::Settings& st) {
     return ui::placeWindow(st, ui::IntRect{b.x, b.y, b.w, b.h});
 }
 
+bool reportMissingDisplay() {
+    const char* named = std::getenv("SDL_VIDEODRIVER");
+    if (named && *named) return false;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0))
+        return false;
+    const char* display = std::getenv("DISPLAY");
+    std::fprintf(stderr,
+                 "[video] kein Bildschirm zu öffnen (DISPLAY%s%s): das Spiel braucht eine "
+                 "grafische Sitzung\n",
+                 display && *display ? "=" : " nicht gesetzt", display && *display ? display : "");
+    return true;
+}
+
 void printVideoLine(SDL_Renderer* ren) {
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(ren, &info) != 0) return;

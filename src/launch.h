@@ -19,6 +19,10 @@ void applyWindowModeOptions(int argc, char** argv, store::Settings& settings);
 std::optional<ui::GameState> screenOverride();
 // The stored window fitted into the display's usable area; centred without a stored position.
 ui::WindowPlacement windowPlacement(const store::Settings& settings);
+// SDL falls back to drivers that show nothing when no display answers. Unless the player named
+// such a driver, that is said in one line on stderr and the answer is true: a game nobody sees
+// must not go on running.
+bool reportMissingDisplay();
 // One line naming the video driver and the renderer the game ended up on.
 void printVideoLine(SDL_Renderer* ren);
 

@@ -113,6 +113,9 @@ bool startUp(Loop& L, int argc, char** argv) {
     const char* failed = nullptr;
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER) != 0) {
         failed = "SDL_Init";
+    } else if (launch::reportMissingDisplay()) {
+        fontWarmUp.join();
+        return false;
     } else {
         store::ensureDataDirs();
         crash::install();

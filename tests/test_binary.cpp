@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include "test_support.h"
 
@@ -35,6 +36,22 @@ TEST(Binary, VersionAndHelpPrintAndExitBeforeAnythingStarts) {
               "Vantrel's Marbles 1.1.0\n  --version    Version ausgeben\n"
               "  --fullscreen im Vollbild starten\n  --windowed   im Fenster starten\n");
     EXPECT_FALSE(fileExists(dataDir() + "/settings.json"));
+}
+
+TEST(Binary, WithoutADisplayTheGameSaysSoAndExitsUnlessAnInvisibleDriverWasNamed) {
+    // An entry without "=" removes the variable from the child's environment; a runtime folder
+    // keeps the Wayland client library from adding a complaint of its own.
+    for (const char* display : {"DISPLAY", "DISPLAY=:97"}) {
+        ProcessResult r = runProcess(
+            {VANTREL_BINARY},
+            {"SDL_VIDEODRIVER", "WAYLAND_DISPLAY", display, "XDG_RUNTIME_DIR=" + tempRoot(),
+             "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0"},
+            30);
+        EXPECT_EQ(r.exitCode, 1) << display;
+        EXPECT_EQ(r.err.rfind("[video] kein Bildschirm zu öffnen", 0), 0u) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(r.out, "") << display;
+    }
 }
 
 TEST(Binary, AFirstSigintEndsTheGameGracefullyAndSavesTheSettings) {

@@ -2,12 +2,15 @@
 // stars, frames and the time and date texts.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "i18n/dates.h"
+#include "i18n/i18n.h"
 #include "theme/theme.h"
 #include "ui/widgets.h"
 
@@ -460,16 +463,49 @@ TEST(FormatTime, WholeMinutesAndSecondsWithAtLeastTwoDigits) {
     EXPECT_EQ(ui::formatTime(6000000), "100:00");
 }
 
-TEST(FormatDate, DayMonthYearAndTimeInTheLocalZone) {
+TEST(FormatDate, TheReadersOwnOrderAndMonthNamesInTheLocalZone) {
     {
         ZoneScope utc("UTC0");
+        i18n::setLanguage("de");  // German keeps its numeric form
         EXPECT_EQ(ui::formatDate(0), "01.01.1970 00:00");
         EXPECT_EQ(ui::formatDate(999), "01.01.1970 00:00");
         EXPECT_EQ(ui::formatDate(1700000000000LL), "14.11.2023 22:13");
         EXPECT_EQ(ui::formatDate(-60000), "31.12.1969 23:59");
+        i18n::setLanguage("en");
+        EXPECT_EQ(ui::formatDate(1700000000000LL), "14 Nov 2023, 22:13");
+        EXPECT_EQ(ui::formatDate(1765455000000LL), "11 Dec 2025, 12:10");
+        i18n::setLanguage("ja");
+        EXPECT_EQ(ui::formatDate(1700000000000LL), "2023年11月14日 22:13");
+        i18n::setLanguage("pt");
+        EXPECT_EQ(ui::formatDate(1700000000000LL), "14 de nov. de 2023, 22:13");
     }
     ZoneScope east("XXX-3");  // three hours ahead of UTC
+    i18n::setLanguage("de");
     EXPECT_EQ(ui::formatDate(0), "01.01.1970 03:00");
+    i18n::setLanguage("en");
+
+    // Every catalogue names twelve months and uses only the pattern's fields and quoted text,
+    // so no stray letter of a pattern reaches the screen.
+    const i18n::DateTime when{2026, 12, 1, 9, 5};
+    for (const i18n::Language& lang : i18n::languages()) {
+        i18n::setLanguage(lang.code);
+        const std::vector<std::string> months = i18n::splitMonths(i18n::tr("date.monthsShort"));
+        ASSERT_EQ(months.size(), 12u) << lang.code;
+        for (const std::string& m : months)
+            EXPECT_FALSE(m.empty()) << lang.code;
+        bool inQuote = false;
+        for (char ch : i18n::tr("date.pattern")) {
+            if (ch == '\'') inQuote = !inQuote;
+            if (!inQuote && std::isalpha(static_cast<unsigned char>(ch))) {
+                EXPECT_NE(std::string("yMdHm").find(ch), std::string::npos) << lang.code;
+            }
+        }
+        EXPECT_FALSE(inQuote) << lang.code;
+        const std::string text = i18n::formatDateTime(when);
+        EXPECT_NE(text.find("2026"), std::string::npos) << lang.code << ": " << text;
+        EXPECT_NE(text.find("05"), std::string::npos) << lang.code << ": " << text;
+    }
+    i18n::setLanguage("en");
 }
 
 TEST(Footer, TheMakerLineNamesTheYearAndIsDrawnJustAboveTheBottom) {

@@ -106,8 +106,8 @@ void scrollbar(Ctx& ctx, const Rect& viewport, double contentH, double offset);
 
 // "MM:SS" of a duration; the minutes grow past two digits when they must.
 std::string formatTime(int64_t ms);
-// "DD.MM.YYYY HH:MM" in local time of a point in milliseconds since the epoch; "" if the local
-// time cannot be computed.
+// A point in milliseconds since the epoch as a local date and time in the active language's form
+// ("14 Nov 2023, 22:13", "14.11.2023 22:13"); "" if the local time cannot be computed.
 std::string formatDate(int64_t ms);
 
 // ---- Footer ----

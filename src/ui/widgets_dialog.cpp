@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "i18n/dates.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
 
@@ -85,10 +86,8 @@ std::string formatDate(int64_t ms) {
     const time_t secs = static_cast<time_t>(ms / 1000);
     struct tm tmv {};
     if (!localtime_r(&secs, &tmv)) return "";
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%02d.%02d.%04d %02d:%02d", tmv.tm_mday, tmv.tm_mon + 1,
-                  tmv.tm_year + 1900, tmv.tm_hour, tmv.tm_min);
-    return buf;
+    return i18n::formatDateTime(
+        {tmv.tm_year + 1900, tmv.tm_mon + 1, tmv.tm_mday, tmv.tm_hour, tmv.tm_min});
 }
 
 // ---- Footer ----

@@ -1,6 +1,8 @@
 // The splash and the main menu through the real game loop: timing, geometry and every button.
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <climits>
 #include <cstdlib>
 #include <functional>
@@ -161,6 +163,38 @@ TEST_F(MenuScreen, EachButtonLeadsToItsScreen) {
     EXPECT_TRUE(loop.frame([](ui::Input& in) { in.keys.push_back(27); }));
 }
 
+TEST_F(MenuScreen, AControllersBAsksBeforeQuittingWhileEscapeQuitsAtOnce) {
+    ScreenDriver loop(800, 480);
+    const std::vector<ui::Rect> buttons = openMenu(loop, 6);
+    const ui::DialogLayout d = ui::dialogLayout(800, 480);
+    auto padKey = [&](int key) {
+        return loop.frame([&](ui::Input& in) {
+            in.keys.push_back(key);
+            in.pad = true;
+        });
+    };
+    // B asks; B again, A on the focused answer (the harmless one) and a click on the buttons
+    // beneath all keep the game; only the confirm button quits.
+    EXPECT_FALSE(padKey(27));
+    EXPECT_FALSE(padKey(27));
+    EXPECT_FALSE(loop.frame());
+    EXPECT_FALSE(padKey(27));
+    EXPECT_FALSE(padKey(SDLK_RETURN));  // the first press only shows the focus
+    EXPECT_FALSE(padKey(SDLK_RETURN));
+    EXPECT_FALSE(loop.frame());
+    EXPECT_FALSE(padKey(27));
+    // The last button (Quit itself) reaches below the dialog's box, under the veil.
+    const ui::Rect quit = buttons.back();
+    ASSERT_GT(quit.bottom(), d.box.bottom() + 4);
+    EXPECT_FALSE(loop.click(quit.cx(), (quit.bottom() + d.box.bottom()) / 2));
+    EXPECT_FALSE(loop.click(d.cancel));
+    EXPECT_EQ(ui::Game::instance()->depth(), 1);
+    EXPECT_FALSE(padKey(27));
+    EXPECT_TRUE(loop.click(d.confirm));
+    openMenu(loop, 6);
+    EXPECT_TRUE(loop.frame([](ui::Input& in) { in.keys.push_back(27); }));
+}
+
 TEST_F(MenuScreen, ContinueResumesTheSavedGameOrStartsTheHighestUnlockedLevel) {
     ui::GameState s = clickMenu(1, 6, [] { saveLevel(7, 4242); });
     EXPECT_EQ(s.level, 7);
@@ -241,6 +275,13 @@ TEST_F(MenuScreen, Screenshots) {
             openMenu(loop, 6);
             loop.idle(0.5);
             loop.snapshot().writePng(std::string(dir) + "/menu_" + lang + "_" + size + ".png");
+            loop.frame([](ui::Input& in) {
+                in.keys.push_back(27);
+                in.pad = true;
+            });
+            loop.idle(0.1);
+            loop.snapshot().writePng(std::string(dir) + "/menu_quit_" + lang + "_" + size + ".png");
+            loop.key(27);
         }
     }
 }

@@ -51,6 +51,15 @@ class Menu : public ui::Screen {
     void update(ui::Ctx& c) override {
         drawWallpaper(c);
         if (lastInput_ < 0 || c.in.any()) lastInput_ = c.t;
+        // A stray B on a handheld must not end the session, so it asks first; the question opens
+        // in this very frame, so that the focus is in it before the next press.
+        if (!quitAsked_ && c.in.pad && c.claimKey(kEscape)) quitAsked_ = true;
+        // While the question is open, the buttons beneath are drawn without the frame's input.
+        const ui::Input input = c.in;
+        if (quitAsked_) {
+            c.in = ui::Input{};
+            c.in.mouseX = c.in.mouseY = -1e9;
+        }
 
         const double size = menuTitleSize(c.cr, c.w, c.h);
         const double titleY = 0.05 * c.h;
@@ -65,7 +74,10 @@ class Menu : public ui::Screen {
 
         ui::footer(c, c.h);
 
-        if (c.in.hasKey(kEscape)) {
+        if (quitAsked_) {
+            c.in = input;
+            askToQuit(c);
+        } else if (c.in.hasKey(kEscape)) {
             c.quitRequested = true;
         } else if (c.t - lastInput_ > kIdleSeconds) {
             ui::GameState demo = record(ui::ScreenKind::Attract);
@@ -127,8 +139,20 @@ class Menu : public ui::Screen {
         return false;
     }
 
+    void askToQuit(ui::Ctx& c) {
+        const int answer =
+            ui::confirmDialog(c, i18n::tr("menu.quitTitle"), i18n::tr("menu.quitMessage"),
+                              i18n::tr("menu.quitConfirm"), i18n::tr("menu.quitCancel"));
+        if (answer == 1) c.quitRequested = true;
+        // B or Escape answers the question with "keep playing", as in any dialog.
+        if (answer != 0 || c.in.hasKey(kEscape)) quitAsked_ = false;
+        // The demo never takes over from an open question.
+        lastInput_ = c.t;
+    }
+
     store::SavedGame save_;
     int unlocked_;
+    bool quitAsked_ = false;
     double lastInput_ = -1;
 };
 

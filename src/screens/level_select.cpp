@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/levels.h"
+#include "core/numbers.h"
 #include "core/state.h"
 #include "core/storage.h"
 #include "i18n/i18n.h"
@@ -40,11 +41,40 @@ int& lastSelectedPage() {
 // What a card shows of its level. The stores keep no cache, so everything is read when the
 // screen is made (the screen is made anew after every navigation) and never while drawing.
 struct LevelCard {
-    mar::GameState board;  // the start position
+    mar::GameState board;  // the start position, or the saved board of the level in progress
     std::vector<uint32_t> palette;
     std::string worldKey;
     int stars = -1;  // best stars, 0 to 3; -1 until the level's page was first shown
 };
+
+// The "in progress" plate in the strip of corner badges, between the "now" badge's corner and
+// the check's: a half-filled disc, which reads without colour as a thing half done, before the
+// text (after it, right to left).
+void drawInProgressMark(cairo_t* cr, const ui::Rect& card) {
+    constexpr double kDisc = 5, kPad = 7, kGap = 5, kH = 18;
+    const ui::Mirror m(card);
+    const ui::Rect room = m.rect(ui::Rect{card.x + 56, card.y + 6, card.w - 56 - 32, kH});
+    ui::TextStyle st =
+        ui::widgetTextStyle(10, true, theme::kText, 1, room.w - 2 * kPad - 2 * kDisc - kGap);
+    st.align = ui::Align::Left;
+    const std::string text = i18n::tr("levels.inProgress");
+    double tw = 0, th = 0;
+    ui::measureText(cr, text, st, &tw, &th);
+    const double w = 2 * kPad + 2 * kDisc + kGap + tw;
+    const ui::Rect plate{room.cx() - w / 2, room.y, w, kH};
+    ui::fillRoundedRect(cr, plate, kH / 2, theme::kPillFill, 1);
+    ui::strokeRoundedRect(cr, plate, kH / 2, 1.5, theme::kAccent, 1);
+
+    const ui::Mirror pm(plate);
+    const double dx = pm.x(plate.x + kPad + kDisc), dy = plate.cy();
+    ui::strokeCircle(cr, dx, dy, kDisc, 1.5, theme::kText, 1);
+    cairo_new_path(cr);
+    cairo_arc(cr, dx, dy, kDisc, -kPi / 2, kPi / 2);  // the right half, as a clock's first half
+    cairo_close_path(cr);
+    ui::setColor(cr, theme::kText, 1);
+    cairo_fill(cr);
+    ui::drawText(cr, pm.x(plate.x + kPad + 2 * kDisc + kGap), dy - th / 2, text, pm.text(st));
+}
 
 class LevelSelect : public ui::Screen {
   public:
@@ -65,6 +95,12 @@ class LevelSelect : public ui::Screen {
             card.board = mar::loadLevel(i);
             card.palette = theme::rotatedPalette(world, info.paletteOffset);
             card.worldKey = std::string("worlds.") + world.id;
+        }
+        // The level in progress shows its board as it was left, the one Continue resumes.
+        const store::SavedGame saved = store::loadGame();
+        if (store::savedGameProblem(saved).empty()) {
+            inProgress_ = saved.level;
+            cards_[static_cast<size_t>(saved.level)].board = saved.state;
         }
         readBests(paging_.page);
     }
@@ -140,6 +176,7 @@ class LevelSelect : public ui::Screen {
                                          1, r.w - 12));
         ui::starsInline(cr, r.cx(), b + 42, std::max(card.stars, 0), 6);
         drawBadges(cr, r, idx, locked);
+        if (idx == inProgress_) drawInProgressMark(cr, r);
     }
 
     // Right to left, the corner badges change corners.
@@ -163,6 +200,7 @@ class LevelSelect : public ui::Screen {
     int unlocked_;
     int total_;
     int activeFlat_;
+    int inProgress_ = -1;  // the level of the saved game that can be resumed; -1: none
     CardPaging paging_;
     std::set<int> solved_;
     std::vector<LevelCard> cards_;

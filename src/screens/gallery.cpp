@@ -13,7 +13,6 @@
 #include "core/levels.h"
 #include "core/storage.h"
 #include "i18n/i18n.h"
-#include "platform/audio.h"
 #include "screens/card_pages.h"
 #include "screens/screens.h"
 #include "theme/theme.h"

@@ -20,6 +20,7 @@
 #include "test_support.h"
 #include "theme/theme.h"
 #include "ui/focus.h"
+#include "ui/mirror.h"
 
 using ui::FocusDir;
 using ui::Rect;
@@ -417,6 +418,113 @@ TEST_F(FocusWalk, ScrollingListsBringTheFocusedElementIntoView) {
     const Rect view = screens::cardGridViewport(800, 480);
     EXPECT_GT(focusedRect().y, view.y);
     EXPECT_TRUE(inside(focusedRect(), view)) << focusedRect().y;
+}
+
+// An arrow that leaves a page of cards turns it and lands on the neighbour in reading order:
+// forward (Right, Left right to left, Down) on the next page's first card, back (Left, Right
+// right to left, Up) on the previous page's last card, which on the short last page is not the
+// tenth; the gallery passes over pages without cards, and at either end of the list the arrow
+// stays put. Places are page * 10 + card.
+TEST_F(FocusWalk, AnArrowPastAPagesEdgeTurnsItOntoTheNeighbourInReadingOrder) {
+    auto place = [&](const screens::CardGrid& grid) {
+        const harness::Image img = d_.snapshot();
+        const ui::Mirror m(16, d_.w() - 16.0);
+        int page = -1;
+        for (int i = 0; i < 11; ++i) {
+            const Rect chip = m.rect(chipAt(d_.w(), i));
+            if (near(img.at(static_cast<int>(chip.cx()), 62), theme::kAccent, 12)) page = i;
+        }
+        const ui::FocusState& f = ui::Game::instance()->focus();
+        if (page < 0 || f.index < 0 || f.index >= static_cast<int>(f.rects.size())) return -1;
+        const Rect& r = f.rects[static_cast<size_t>(f.index)];
+        for (int k = 0; k < 10; ++k) {
+            const Rect card = grid.card(k, 0);
+            if (std::fabs(card.x - r.x) < 0.5 && std::fabs(card.y - r.y) < 0.5)
+                return page * 10 + k;
+        }
+        return -1;
+    };
+    auto openShowingRing = [&](ScreenKind kind) {
+        d_.open(kind);
+        d_.frame([](ui::Input& in) { in.mouseX = in.mouseY = 5; });  // hides any ring left
+        d_.frame();
+        key(SDLK_DOWN);  // shows the ring where the focus first lands
+    };
+    struct Step {
+        int key;
+        int expected;
+    };
+    auto walk = [&](const screens::CardGrid& grid, int start, const std::vector<Step>& steps) {
+        ASSERT_EQ(place(grid), start) << "the walk from " << start;
+        for (const Step& s : steps) {
+            key(s.key);
+            EXPECT_EQ(place(grid), s.expected) << "key " << s.key << " towards " << s.expected;
+        }
+    };
+
+    // The level select opens on the current level, the catalogue's last; its page holds five.
+    store::setUnlockedLevel(200);
+    const screens::CardGrid levels = screens::levelSelectGrid(d_.w(), d_.h(), 10);
+    ASSERT_EQ(levels.cols, 5);
+    openShowingRing(ScreenKind::LevelSelect);
+    walk(levels, 104,
+         {{SDLK_RIGHT, 104},
+          {SDLK_DOWN, 104},  // the list's end
+          {SDLK_HOME, 100},
+          {SDLK_LEFT, 99},  // the full page's tenth card
+          {SDLK_RIGHT, 100},
+          {SDLK_UP, 99},
+          {SDLK_DOWN, 100},
+          {SDLK_PAGEUP, 90},
+          {SDLK_RIGHT, 91},
+          {SDLK_DOWN, 96},
+          {SDLK_RIGHT, 97},
+          {SDLK_DOWN, 100},
+          {SDLK_UP, 99},
+          {SDLK_UP, 94},
+          {SDLK_RIGHT, 95},
+          {SDLK_LEFT, 94},
+          {SDLK_END, 99},
+          {SDLK_PAGEDOWN, 100}});
+    for (int i = 0; i < 10; ++i)
+        key(SDLK_PAGEUP);
+    walk(levels, 0, {{SDLK_LEFT, 0}, {SDLK_UP, 0}, {SDLK_RIGHT, 1}, {SDLK_UP, 1}});
+
+    // Right to left the first card is the rightmost and Left leads on.
+    i18n::setLanguage("ar");
+    openShowingRing(ScreenKind::LevelSelect);
+    walk(levels, 0,
+         {{SDLK_RIGHT, 0},
+          {SDLK_LEFT, 1},
+          {SDLK_END, 9},
+          {SDLK_LEFT, 10},
+          {SDLK_RIGHT, 9},
+          {SDLK_DOWN, 10},
+          {SDLK_UP, 9}});
+    i18n::setLanguage("en");
+
+    // The gallery: level 4 alone on page 0, ten levels on page 1 in rows of three, whose
+    // tenth stands alone below, none on page 2 and two on page 3.
+    for (int level : {10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 30, 31}) {
+        store::SolveEntry e;
+        e.id = store::newSolveId();
+        e.level = level;
+        e.moves = 30;
+        e.stars = 1;
+        e.capacity = 4;
+        e.finalTubes = mar::loadLevel(level).tubes;
+        e.solvedAt = 1700000000000LL + level;  // older than level 4's: the gallery opens on page 0
+        store::recordSolve(e);
+    }
+    const screens::CardGrid solves = screens::galleryGrid(d_.w(), d_.h(), 10);
+    ASSERT_EQ(solves.cols, 3);
+    openShowingRing(ScreenKind::Gallery);
+    walk(solves, 0, {{SDLK_LEFT, 0},   {SDLK_UP, 0},        {SDLK_RIGHT, 10}, {SDLK_LEFT, 0},
+                     {SDLK_DOWN, 10},  {SDLK_END, 19},      {SDLK_RIGHT, 30}, {SDLK_LEFT, 19},
+                     {SDLK_DOWN, 30},  {SDLK_UP, 19},       {SDLK_UP, 16},    {SDLK_DOWN, 19},
+                     {SDLK_PAGEUP, 0}, {SDLK_PAGEDOWN, 10}, {SDLK_DOWN, 13},  {SDLK_DOWN, 16},
+                     {SDLK_RIGHT, 17}, {SDLK_DOWN, 19},     {SDLK_DOWN, 30},  {SDLK_RIGHT, 31},
+                     {SDLK_RIGHT, 31}, {SDLK_DOWN, 31}});
 }
 
 // Writes the focus ring on the menu and the level select, in English and Arabic, when

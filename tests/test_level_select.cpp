@@ -6,8 +6,10 @@
 #include <climits>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "core/levels.h"
+#include "core/state.h"
 #include "core/storage.h"
 #include "harness.h"
 #include "i18n/i18n.h"
@@ -17,6 +19,8 @@
 #include "screens/level_select.h"
 #include "test_support.h"
 #include "theme/theme.h"
+#include "ui/mirror.h"
+#include "ui/thumbnail.h"
 
 using ui::ScreenKind;
 using namespace testsupport;
@@ -50,12 +54,17 @@ class LevelSelectScreen : public ::testing::Test {
         store::recordSolve(e);
         store::recordBest(level, {3, e.moves, 30000});
     }
-    static void saveGameOf(int level, uint32_t seed = 0) {
+    // A game in progress on level, at its start or after the given moves.
+    static void saveGameOf(int level, uint32_t seed = 0, const std::vector<mar::Move>& moves = {}) {
         store::SavedGame g;
         g.valid = true;
         g.level = level;
         g.seed = seed;
         g.state = mar::loadLevel(level);
+        for (const mar::Move& m : moves)
+            g.state = mar::applyMoveOne(g.state, m);
+        g.history = moves;
+        g.moveCount = static_cast<int>(moves.size());
         store::saveGame(g);
         ASSERT_TRUE(store::loadGame().valid);
     }
@@ -230,10 +239,36 @@ TEST_F(LevelSelectScreen, ClickingACardResumesItsGameInProgressOrStartsAfreshKee
     EXPECT_EQ(store::loadGame().level, 7);        // replaced only by the new board's first move
     EXPECT_EQ(ui::Game::instance()->depth(), 3);  // menu, level select, level
 
-    // The card of the level in progress resumes it, as Continue does.
-    saveGameOf(5, 4242);
+    // The card of the level in progress shows the board as it was left, with a plate in the middle
+    // of its badge strip that no other card has, and resumes the game, as Continue does.
+    const mar::Move first = mar::levelSolution(5)[0];
+    saveGameOf(5, 4242, {first});
+    for (const char* lang : {"en", "ar"}) {
+        i18n::setLanguage(lang);
+        open();
+        d_.click(ui::Mirror(16, 1280 - 16).rect(chipAt(1280, 0)));
+        const harness::Image img = d_.snapshot();
+        const mar::GameState start = mar::loadLevel(5);
+        const ui::Rect r = cardRect(5);
+        const ui::Rect thumb{r.x + 6, r.y + 6, r.w - 12, r.h - 64};
+        const ui::ThumbLayout L = ui::thumbLayout(thumb, start.tubeCount(), start.capacity);
+        auto slot = [&](int tube, size_t s) {
+            return img.at(static_cast<int>(L.tubeX(tube) + L.tubeW / 2),
+                          static_cast<int>(L.tubeY(tube) + L.tubeH - 4 - L.marbleD / 2 -
+                                           static_cast<double>(s) * (L.marbleD + 1)));
+        };
+        const size_t fromTop = start.tubes[static_cast<size_t>(first.from)].size() - 1;
+        const size_t toTop = start.tubes[static_cast<size_t>(first.to)].size();
+        EXPECT_TRUE(near(slot(first.from, fromTop), theme::kTubeBg, 12)) << lang << ": lifted";
+        EXPECT_FALSE(near(slot(first.to, toTop), theme::kTubeBg, 12)) << lang << ": dropped";
+        for (int k : {3, 5}) {
+            const ui::Rect t = cardRect(k);
+            const ui::Rect middle{t.cx() - 30, t.y + 6, 60, 18};
+            EXPECT_EQ(countNear(img, middle, kCoral, 16) > 20, k == 5) << lang << " card " << k;
+        }
+    }
+    i18n::setLanguage("en");
     open();
-    d_.click(chipAt(1280, 0));
     d_.click(cardRect(5));
     ASSERT_EQ(topRecord().kind, ScreenKind::Playing);
     EXPECT_EQ(topRecord().level, 5);
@@ -280,6 +315,9 @@ TEST_F(LevelSelectScreen, Screenshots) {
         solve(level);
     store::recordBest(2, {1, 40, 90000});
     store::setUnlockedLevel(8);
+    // The current level in progress, two moves in: its card carries both marks.
+    const std::vector<mar::Move>& solution = mar::levelSolution(7);
+    saveGameOf(7, 1, {solution[0], solution[1]});
     for (const char* lang : {"en", "de", "ja", "ar"}) {
         i18n::setLanguage(lang);
         for (auto [w, h] : {std::pair{1280, 720}, std::pair{800, 480}}) {

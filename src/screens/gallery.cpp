@@ -13,8 +13,7 @@
 #include "core/levels.h"
 #include "core/storage.h"
 #include "i18n/i18n.h"
-#include "platform/audio.h"
-#include "screens/common.h"
+#include "screens/card_pages.h"
 #include "screens/screens.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
@@ -73,19 +72,16 @@ class Gallery : public ui::Screen {
         const int latestPage =
             latest < 0 ? 0 : pageForLevel(solves_[static_cast<size_t>(latest)].level);
         const int remembered = lastGalleryPage();
-        page_ = remembered >= 0 ? std::min(remembered, pageCountFor(total_) - 1) : latestPage;
+        paging_.page =
+            remembered >= 0 ? std::min(remembered, pageCountFor(total_) - 1) : latestPage;
+        byPage_.resize(static_cast<size_t>(pageCountFor(total_)));
+        for (size_t i = 0; i < solves_.size(); ++i)
+            byPage_[static_cast<size_t>(pageForLevel(solves_[i].level))].push_back(i);
     }
 
     void update(ui::Ctx& c) override {
         drawWallpaper(c);
-        if (ui::pillButton(c, ui::Mirror(0, c.w).rect({16, 12, 104, 34}), i18n::tr("gallery.back"),
-                           ui::PillIcon::Back)) {
-            audio::play(audio::Sfx::Click);
-            c.pop();
-            return;
-        }
-        const double hw = std::min(c.w - 264, 260.0);
-        ui::titleCard(c, ui::Rect{(c.w - hw) / 2, 10, hw, 38}, i18n::tr("gallery.headline"), "");
+        if (cardListHeader(c, i18n::tr("gallery.back"), i18n::tr("gallery.headline"))) return;
 
         if (solves_.empty()) {
             const double ww = std::min(c.w - 60, 420.0);
@@ -93,62 +89,43 @@ class Gallery : public ui::Screen {
             st.minScale = 0;
             ui::drawTextWrapped(c.cr, (c.w - ww) / 2, 0.45 * c.h, ww, i18n::tr("gallery.empty"),
                                 st);
-        } else {
-            // The page it opens on shows its chip, also after the window changed width.
-            if (c.w != barShownForW_) {
-                barScroll_ = chipBarScrollShowing(c.w, total_, page_, barScroll_);
-                barShownForW_ = c.w;
-            }
-            const int chosen = pageChipBar(c, total_, page_, currentPage_, &barScroll_);
-            if (chosen >= 0) {
-                audio::play(audio::Sfx::Click);
-                showPage(chosen);
-            }
-            const int firstCard = c.focusCount();
-            if (drawPage(c)) return;
-            const int turned =
-                cardPageKeys(c, firstCard, c.focusCount() - firstCard, page_, pageCountFor(total_));
-            if (turned >= 0) {
-                audio::play(audio::Sfx::Click);
-                showPage(turned);
-                barScroll_ = chipBarScrollShowing(c.w, total_, page_, barScroll_);
-            }
+        } else if (drawPages(c)) {
+            return;
         }
         ui::footer(c, c.h);
         if (c.in.hasKey(SDLK_ESCAPE)) c.pop();
     }
 
   private:
-    void showPage(int page) {
-        page_ = page;
-        lastGalleryPage() = page;
-        scroll_ = 0;
+    const std::vector<size_t>& onPage(int page) const {
+        return byPage_[static_cast<size_t>(std::clamp(page, 0, pageCountFor(total_) - 1))];
     }
 
-    // Draws the cards of page_; returns true when a card started its level.
-    bool drawPage(ui::Ctx& c) {
-        cairo_t* cr = c.cr;
-        std::vector<size_t> onPage;
-        for (size_t i = 0; i < solves_.size(); ++i)
-            if (pageForLevel(solves_[i].level) == page_) onPage.push_back(i);
-        const int count = static_cast<int>(onPage.size());
-        const CardGrid grid = galleryGrid(c.w, c.h, count);
-        if (count == 0) {
-            ui::drawTextCentered(cr, c.w / 2, grid.viewport.cy(), i18n::tr("gallery.emptyPage"),
-                                 ui::widgetTextStyle(14, false, theme::kTextMuted, 1, c.w - 40));
-            return false;
+    // The chips and the cards of the page shown; returns true when a card started its level.
+    bool drawPages(ui::Ctx& c) {
+        CardBook book;
+        book.totalLevels = total_;
+        book.markedPage = currentPage_;
+        book.cardsOn = [this](int page) { return static_cast<int>(onPage(page).size()); };
+        book.grid = galleryGrid;
+        book.drawCard = [&](int k, const ui::Rect& r) {
+            const size_t i = onPage(paging_.page)[static_cast<size_t>(k)];
+            drawCard(c.cr, r, solves_[i], palettes_[i]);
+            return true;
+        };
+        book.preferredCard = [](int) { return 0; };
+        book.pageShown = [](int page) { lastGalleryPage() = page; };
+        const int chosen = cardPagesFrame(c, book, paging_);
+        if (chosen >= 0) {
+            startLevelAfresh(c, solves_[onPage(paging_.page)[static_cast<size_t>(chosen)]].level);
+            return true;
         }
-        const int chosen = cardGridFrame(
-            c, grid, count, &scroll_,
-            [&](int k, const ui::Rect& r) {
-                const size_t i = onPage[static_cast<size_t>(k)];
-                drawCard(cr, r, solves_[i], palettes_[i]);
-                return true;
-            },
-            0);
-        if (chosen < 0) return false;
-        startLevelAfresh(c, solves_[onPage[static_cast<size_t>(chosen)]].level);
-        return true;
+        if (onPage(paging_.page).empty()) {
+            ui::drawTextCentered(c.cr, c.w / 2, cardGridViewport(c.w, c.h).cy(),
+                                 i18n::tr("gallery.emptyPage"),
+                                 ui::widgetTextStyle(14, false, theme::kTextMuted, 1, c.w - 40));
+        }
+        return false;
     }
 
     static void drawCard(cairo_t* cr, const ui::Rect& r, const store::SolveEntry& e,
@@ -195,12 +172,10 @@ class Gallery : public ui::Screen {
 
     std::vector<store::SolveEntry> solves_;
     std::vector<std::vector<uint32_t>> palettes_;  // one per entry of solves_
+    std::vector<std::vector<size_t>> byPage_;      // the entries of each page, in order
     int total_;
-    int page_ = 0;
     int currentPage_;
-    double barScroll_ = 0;
-    double barShownForW_ = -1;  // the window width the chip bar was last scrolled for
-    double scroll_ = 0;
+    CardPaging paging_;
 };
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The level select's card layout and its page memory, shared with the tests.
 #pragma once
 
-#include "screens/common.h"
+#include "screens/card_pages.h"
 
 namespace screens {
 

@@ -9,6 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
+
+#include "core/daily.h"
+#include "core/json.h"
+#include "core/puzzle_code.h"
 
 namespace launch {
 
@@ -20,21 +25,103 @@ constexpr int kBuild = VANTREL_BUILD;
 
 }  // namespace
 
-bool handleInfoOptions(int argc, char** argv) {
+namespace {
+
+// "daily", "daily:YYYY-MM-DD" or a code: the puzzle it names and the daily date, if any.
+std::optional<PuzzleChoice> choosePuzzle(const std::string& what) {
+    PuzzleChoice c;
+    if (what == "daily" || what.rfind("daily:", 0) == 0) {
+        const std::optional<puzzle::Date> d =
+            what == "daily" ? puzzle::Date(store::localDate(store::nowMs()))
+                            : puzzle::parseIsoDate(std::string_view(what).substr(6));
+        if (!d) return std::nullopt;
+        c.id = puzzle::dailyId(*d);
+        c.date = puzzle::isoDate(*d);
+        return c;
+    }
+    const std::optional<puzzle::Id> id = puzzle::decode(what);
+    if (!id || !puzzle::supported(*id)) return std::nullopt;
+    c.id = *id;
+    return c;
+}
+
+void printPuzzle(const PuzzleChoice& c) {
+    const puzzle::Puzzle p = puzzle::generate(c.id);
+    json::Object o;
+    o["capacity"] = p.start.capacity;
+    o["code"] = puzzle::encode(c.id);
+    if (!c.date.empty()) o["date"] = c.date;
+    o["optimum"] = p.optimum;
+    json::Array solution;
+    for (const mar::Move& m : p.solution) {
+        json::Object mo;
+        mo["from"] = m.from;
+        mo["to"] = m.to;
+        solution.emplace_back(std::move(mo));
+    }
+    o["solution"] = std::move(solution);
+    json::Array tubes;
+    for (const auto& tube : p.start.tubes) {
+        json::Array t;
+        for (int colour : tube)
+            t.emplace_back(colour);
+        tubes.emplace_back(std::move(t));
+    }
+    o["tubes"] = std::move(tubes);
+    std::printf("%s\n", json::Value(std::move(o)).dump().c_str());
+}
+
+// The value after an option, or nothing when it is the last argument.
+const char* valueAfter(int argc, char** argv, int i) {
+    return i + 1 < argc ? argv[i + 1] : nullptr;
+}
+
+}  // namespace
+
+std::optional<int> handleInfoOptions(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("%s %s (Build %d)\n", kTitle, kVersion, kBuild);
-            return true;
+            return 0;
         }
         if (std::strcmp(argv[i], "--help") == 0) {
             std::printf(
                 "%s %s\n  --version    Version ausgeben\n  --fullscreen im Vollbild starten\n"
-                "  --windowed   im Fenster starten\n",
+                "  --windowed   im Fenster starten\n  --puzzle CODE  dieses Rätsel öffnen\n"
+                "  --daily      das Rätsel des Tages öffnen\n"
+                "  --print-puzzle CODE|daily|daily:JJJJ-MM-TT  Rätsel als JSON ausgeben\n",
                 kTitle, kVersion);
-            return true;
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--print-puzzle") == 0) {
+            const char* what = valueAfter(argc, argv, i);
+            const std::optional<PuzzleChoice> c = what ? choosePuzzle(what) : std::nullopt;
+            if (!c) {
+                std::fprintf(stderr, "[puzzle] kein gültiger Rätselcode: %s\n", what ? what : "");
+                return 2;
+            }
+            printPuzzle(*c);
+            return 0;
         }
     }
-    return false;
+    return std::nullopt;
+}
+
+std::optional<PuzzleChoice> puzzleOption(int argc, char** argv, bool* bad) {
+    *bad = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--daily") == 0) return choosePuzzle("daily");
+        if (std::strcmp(argv[i], "--puzzle") != 0) continue;
+        const char* what = valueAfter(argc, argv, i);
+        const std::optional<PuzzleChoice> c = what ? choosePuzzle(what) : std::nullopt;
+        if (!c || (what && std::string_view(what).rfind("daily", 0) == 0)) {
+            std::fprintf(stderr, "[puzzle] kein gültiger Rätselcode: %s\n", what ? what : "");
+            *bad = true;
+            return std::nullopt;
+        }
+        return c;
+    }
+    return std::nullopt;
 }
 
 void applyWindowModeOptions(int argc, char** argv, store::Settings& settings) {

@@ -5,14 +5,26 @@
 #include <SDL.h>
 
 #include <optional>
+#include <string>
 
+#include "core/puzzle.h"
 #include "core/storage.h"
 #include "ui/app.h"
 
 namespace launch {
 
-// Answers --version and --help; returns true when the program should exit at once.
-bool handleInfoOptions(int argc, char** argv);
+// Answers --version, --help and --print-puzzle; the exit status when the program should end
+// at once (2 for a code that names no puzzle), nothing when it should start.
+std::optional<int> handleInfoOptions(int argc, char** argv);
+
+// The puzzle --puzzle CODE or --daily opens, and the daily date it is for.
+struct PuzzleChoice {
+    puzzle::Id id;
+    std::string date;  // "YYYY-MM-DD" for a daily puzzle
+};
+// Nothing when neither option is given; *bad (after one line on stderr) when the code is not
+// valid, in which case the program ends with status 2.
+std::optional<PuzzleChoice> puzzleOption(int argc, char** argv, bool* bad);
 // --fullscreen and --windowed, the last one given winning.
 void applyWindowModeOptions(int argc, char** argv, store::Settings& settings);
 // The first screen "VANTREL_SCREEN" asks for, if it names one.

@@ -9,12 +9,14 @@
 #include <cstdlib>
 #include <thread>
 
+#include "core/puzzle_code.h"
 #include "i18n/i18n.h"
 #include "launch.h"
 #include "platform/audio.h"
 #include "platform/controller.h"
 #include "platform/crash_handler.h"
 #include "platform/hint_worker.h"
+#include "platform/puzzle_maker.h"
 #include "screens/screens.h"
 #include "ui/app.h"
 #include "ui/draw.h"
@@ -103,7 +105,7 @@ SDL_Window* openWindow(const store::Settings& settings) {
 }
 
 // Everything up to the first frame; false (after one line on stderr) when the game cannot run.
-bool startUp(Loop& L, int argc, char** argv) {
+bool startUp(Loop& L, int argc, char** argv, const std::optional<launch::PuzzleChoice>& puzzle) {
     listenForTermination();
     // Full-window surfaces come and go with every window size; from the system's own pages they
     // go back to it when freed, instead of lingering in the heap after a resize to 4K and back.
@@ -125,6 +127,17 @@ bool startUp(Loop& L, int argc, char** argv) {
         launch::applyWindowModeOptions(argc, argv, *L.settings);
         i18n::setLanguage(L.settings->language);
         if (auto first = launch::screenOverride()) L.game->resetTo(*first);
+        // --puzzle and --daily open the board over the menu, so Escape leads there.
+        if (puzzle) {
+            ui::GameState menu;
+            menu.kind = ui::ScreenKind::Menu;
+            L.game->resetTo(menu);
+            ui::GameState board;
+            board.kind = ui::ScreenKind::Playing;
+            board.code = puzzle::encode(puzzle->id);
+            board.date = puzzle->date;
+            L.game->push(board);
+        }
         L.win = openWindow(*L.settings);
         if (!L.win) failed = "SDL_CreateWindow";
     }
@@ -350,6 +363,7 @@ void shutDown(Loop& L) {
     // The screens go first, while everything they may touch on leaving still runs.
     L.game->shutdown();
     hints::shutdown();
+    maker::shutdown();
     L.game->persistSettings();
     ui::gpuShutdown();
     ui::drawShutdown();
@@ -364,9 +378,12 @@ void shutDown(Loop& L) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (launch::handleInfoOptions(argc, argv)) return 0;
+    if (const std::optional<int> status = launch::handleInfoOptions(argc, argv)) return *status;
+    bool badPuzzle = false;
+    const std::optional<launch::PuzzleChoice> puzzle = launch::puzzleOption(argc, argv, &badPuzzle);
+    if (badPuzzle) return 2;
     Loop loop;
-    if (!startUp(loop, argc, argv)) return 1;
+    if (!startUp(loop, argc, argv, puzzle)) return 1;
     while (loop.running && !g_terminate) {
         pumpEvents(loop);
         if (!loop.running || g_terminate) break;

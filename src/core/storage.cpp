@@ -10,13 +10,18 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <random>
 #include <sstream>
 
+#include "core/daily.h"
 #include "core/json.h"
 #include "core/levels.h"
+#include "core/puzzle_code.h"
+#include "core/storage_files.h"
 
 namespace store {
 namespace {
@@ -42,6 +47,15 @@ void ensureDir(const std::string& path) {
 std::string filePath(const std::string& name) {
     return dataDir() + "/" + name;
 }
+
+double unitOf(const json::Value& v, double current) {
+    double d = v.asNumber(current);
+    return std::isnan(d) ? current : std::clamp(d, 0.0, 1.0);
+}
+
+}  // namespace
+
+namespace detail {
 
 json::Value readFile(const std::string& name) {
     json::Value v;
@@ -128,12 +142,9 @@ int64_t int64Of(const json::Value& v) {
     return v.isNumber() ? json::truncToInt64(v.asNumber(0)) : 0;
 }
 
-double unitOf(const json::Value& v, double current) {
-    double d = v.asNumber(current);
-    return std::isnan(d) ? current : std::clamp(d, 0.0, 1.0);
-}
+}  // namespace detail
 
-}  // namespace
+using namespace detail;
 
 // ---- Data directory and clock ----
 
@@ -153,6 +164,13 @@ void ensureDataDirs() {
 int64_t nowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+puzzle::Date localDate(int64_t ms) {
+    const time_t secs = static_cast<time_t>(ms / 1000);
+    struct tm t {};
+    if (!localtime_r(&secs, &t)) return {};
+    return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday};
 }
 
 // ---- Settings ----
@@ -219,28 +237,59 @@ SavedGame loadGame() {
     g.savedAt = int64Of(doc["savedAt"]);
     // A damaged count is no count; a game resumed with hints still earns two stars at most.
     g.hints = std::max(doc["hints"].asInt(0), 0);
+    if (doc["code"].isString()) {
+        // A generated puzzle's game is never taken for a catalogue level's.
+        g.code = doc["code"].asString();
+        g.level = -1;
+        if (doc["date"].isString()) g.date = doc["date"].asString();
+    }
     if (countersOutOfRange(g)) return SavedGame{};  // unusable: no play record comes along
     g.valid = true;
     return g;
 }
 
+namespace {
+
+// The shape a saved game must have: that of its level, or of its puzzle's size.
+struct BoardShape {
+    int capacity = 0, tubes = 0, colours = 0, marbles = 0;
+};
+
+std::string shapeProblem(const SavedGame& g, BoardShape* shape) {
+    if (!g.code.empty()) {
+        const std::optional<puzzle::Id> id = puzzle::decode(g.code);
+        if (!id || !puzzle::supported(*id)) return "puzzle code not valid";
+        if (!g.date.empty() && !puzzle::parseIsoDate(g.date)) return "daily date not valid";
+        const puzzle::Shape& s = puzzle::shapeOf(id->size);
+        *shape = {s.capacity, s.tubes, s.colors, s.colors * s.capacity};
+        return "";
+    }
+    if (g.level < 0 || g.level >= mar::totalLevels()) return "level out of range";
+    const mar::GameState start = mar::loadLevel(g.level);
+    *shape = {start.capacity, start.tubeCount(), mar::levelInfo(g.level).colors,
+              start.marbleCount()};
+    return "";
+}
+
+}  // namespace
+
 std::string savedGameProblem(const SavedGame& g) {
     if (!g.valid) return "no saved game";
-    if (g.level < 0 || g.level >= mar::totalLevels()) return "level out of range";
+    BoardShape shape;
+    const std::string problem = shapeProblem(g, &shape);
+    if (!problem.empty()) return problem;
     if (countersOutOfRange(g)) return "counters out of range";
-    const mar::GameState start = mar::loadLevel(g.level);
-    if (g.state.capacity != start.capacity) return "capacity differs from the level";
-    if (g.state.tubeCount() != start.tubeCount()) return "tube count differs from the level";
-    if (g.state.marbleCount() != start.marbleCount()) return "marble count differs from the level";
-    const int colours = mar::levelInfo(g.level).colors;
+    if (g.state.capacity != shape.capacity) return "capacity differs from the level";
+    if (g.state.tubeCount() != shape.tubes) return "tube count differs from the level";
+    if (g.state.marbleCount() != shape.marbles) return "marble count differs from the level";
     for (const auto& tube : g.state.tubes) {
         if (static_cast<int>(tube.size()) > g.state.capacity) return "tube over capacity";
         for (int c : tube)
-            if (c < 0 || c >= colours) return "colour id out of range";
+            if (c < 0 || c >= shape.colours) return "colour id out of range";
     }
     // Undo walks the history backwards, so every move must name two real tubes.
     for (const auto& m : g.history)
-        if (m.from < 0 || m.from >= start.tubeCount() || m.to < 0 || m.to >= start.tubeCount() ||
+        if (m.from < 0 || m.from >= shape.tubes || m.to < 0 || m.to >= shape.tubes ||
             m.from == m.to)
             return "history names a missing tube";
     return "";
@@ -256,10 +305,13 @@ void saveGame(const SavedGame& g) {
         history.emplace_back(std::move(mo));
     }
     o["capacity"] = g.state.capacity;
+    if (!g.code.empty()) o["code"] = g.code;
+    if (!g.date.empty()) o["date"] = g.date;
     o["elapsedMs"] = static_cast<long long>(g.elapsedMs);
     o["history"] = std::move(history);
     if (g.hints > 0) o["hints"] = g.hints;
-    o["level"] = g.level;
+    // A generated puzzle's game names no level; older builds then leave it alone.
+    o["level"] = g.code.empty() ? g.level : -1;
     o["moveCount"] = g.moveCount;
     o["savedAt"] = static_cast<long long>(g.savedAt);
     o["seed"] = static_cast<long long>(g.seed);
@@ -452,6 +504,7 @@ int advanceUnlockedLevel(int to) {
 void resetProgress() {
     writeProgressDoc(json::Object(), 1);
     clearAllSolves();
+    clearPuzzleResults();
     clearGame();
 }
 

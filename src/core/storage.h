@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/daily.h"
 #include "core/state.h"
 
 namespace store {
@@ -14,6 +15,8 @@ std::string dataDir();
 // Creates the data directory and removes the temporary files crashed saves left in it.
 void ensureDataDirs();
 int64_t nowMs();
+// The local calendar date of a point in time (1970-01-01 if it cannot be told).
+puzzle::Date localDate(int64_t ms);
 
 // ---- Settings ----
 constexpr int kNoPosition = -1000000;
@@ -47,6 +50,10 @@ struct SavedGame {
     int64_t elapsedMs = 0;
     int64_t savedAt = 0;
     int hints = 0;  // hints shown so far; "hints" is left out of the file while there are none
+    // A generated puzzle's game: its code, and for a daily puzzle its date ("YYYY-MM-DD"). Such
+    // a game has level -1, so no catalogue board ever resumes it.
+    std::string code;
+    std::string date;
 };
 
 SavedGame loadGame();
@@ -79,6 +86,28 @@ std::string newSolveId();
 // One value from the named random device, or from the clock when that device fails.
 uint32_t randomSeed(const std::string& token);
 void clearAllSolves();
+
+// ---- Generated puzzles solved ----
+// The most recent results kept in "puzzles.json"; older ones give way.
+constexpr int kMaxPuzzleResults = 1000;
+
+struct PuzzleResult {
+    std::string code;
+    std::string date;      // the daily puzzle's date, "YYYY-MM-DD"; empty for any other puzzle
+    std::string solvedOn;  // the local date of the solve, for the daily streaks
+    int moves = 0;
+    int optimum = 0;
+    int stars = 0;
+    int hints = 0;
+    int64_t elapsedMs = 0;
+    int64_t solvedAt = 0;
+};
+
+// Newest first; entries that name no valid puzzle are left out, stars are recomputed when
+// damaged.
+std::vector<PuzzleResult> listPuzzleResults();
+void recordPuzzleResult(const PuzzleResult& result);
+void clearPuzzleResults();
 
 // ---- Bests and unlock progress ----
 struct LevelBest {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/storage.h"
@@ -128,6 +129,9 @@ struct GameState {
     int forcePerfect = -1;
     uint32_t runId = 0;
     int hints = 0;  // hints shown during the solve the solved screen reports
+    // A generated puzzle instead of a catalogue level: its code, and the date of a daily one.
+    std::string code;
+    std::string date;
 };
 
 // ---- Window geometry (pure, so the rules can be tested without a display) ----

@@ -347,11 +347,13 @@ class Playing : public ui::Screen {
                 put(st.tubes[i][j]);
                 put(j < game_.rotations()[i].size() ? game_.rotations()[i][j] : 0.0);
             }
+            // The glass's margin, or the ground shadow where it reaches further.
             const double pad = ui::tubeGeometry(t.r.w).pad;
-            x0 = std::min(x0, t.r.x - pad);
+            const ui::TubeReach reach = ui::tubeReach(t.r.w);
+            x0 = std::min(x0, t.r.x - reach.beside);
             y0 = std::min(y0, t.r.y - pad);
-            x1 = std::max(x1, t.r.right() + pad);
-            y1 = std::max(y1, t.r.bottom() + pad);
+            x1 = std::max(x1, t.r.right() + reach.beside);
+            y1 = std::max(y1, t.r.bottom() + std::max(pad, reach.below + 1));
         }
         if (x1 <= x0) return true;  // nothing still this frame
         const int wPx = static_cast<int>(std::lround(c.w * s)),

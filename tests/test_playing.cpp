@@ -365,8 +365,8 @@ TEST_F(PlayingScreen, Screenshots) {
             loop.move(mar::levelSolution(0)[i]);
         loop.wait(5.5);
         loop.shot().writePng(std::string(dir) + "/veil_" + std::to_string(w) + ".png");
-        // The two-row boards with a hint on show.
-        for (int level : {59, 104}) {
+        // A one-row board and the two-row boards with a hint on show.
+        for (int level : {0, 59, 104}) {
             loop.open(level, 7);
             loop.frame(-1, -1, SDLK_h);
             for (int f = 0; f < 60; ++f) {

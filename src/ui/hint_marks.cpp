@@ -268,9 +268,12 @@ HintPlan planHint(const Rect& from, const Rect& to, const std::vector<Rect>& kee
     // The nearest height to it that keeps clear: higher towards the header, or lower between
     // the rows.
     const double lowest = std::min(a.y, b.y) - 6, highest = room.y + kHintArcReach + 1;
+    double chosen = apex;
     auto tryApex = [&](double y) {
         std::vector<Cubic> arc{overArc(a, b, y)};
-        if (arcClear(arc, keepClear, room)) plan.arc = std::move(arc);
+        if (!arcClear(arc, keepClear, room)) return;
+        plan.arc = std::move(arc);
+        chosen = y;
     };
     for (double d = 0; plan.arc.empty(); d += 2) {
         const bool lower = d == 0 || apex + d <= lowest, higher = d > 0 && apex - d >= highest;
@@ -291,7 +294,7 @@ HintPlan planHint(const Rect& from, const Rect& to, const std::vector<Rect>& kee
             const HintPoint p = at(c, i / 16.0);
             if (p.y < top.y) top = p;
         }
-    if (plan.arc.size() == 1) top.x = (a.x + b.x) / 2;
+    if (plan.arc.size() == 1) top = {(a.x + b.x) / 2, chosen};
     const std::array<HintPoint, 3> head = hintHead(plan.arc.back()[3]);
     const Rect headBox{head[1].x - kHintArcReach, head[1].y - kHintArcReach,
                        head[2].x - head[1].x + 2 * kHintArcReach,
@@ -324,15 +327,9 @@ void drawHintMarks(cairo_t* cr, const Rect& from, const Rect& to,
         same(cache.from, from) && same(cache.to, to) && same(cache.area, area) && cache.w == w &&
         cache.h == h && cache.keepClear.size() == keepClear.size() &&
         std::equal(keepClear.begin(), keepClear.end(), cache.keepClear.begin(), same);
-    if (!fresh) {
-        cache.plan = planHint(from, to, keepClear, area, w + 28, h + 14);
-        cache.from = from;
-        cache.to = to;
-        cache.area = area;
-        cache.keepClear = keepClear;
-        cache.w = w;
-        cache.h = h;
-    }
+    if (!fresh)
+        cache = Cache{
+            from, to, area, keepClear, w, h, planHint(from, to, keepClear, area, w + 28, h + 14)};
     arrow(cr, cache.plan.arc);
     if (!label.empty()) labelPill(cr, cache.plan.label, label, st);
 }

@@ -59,6 +59,31 @@ TEST(Effects, BurstArmsHoldOneDotMoreThanTheRoundedUpSlotCount) {
     EXPECT_EQ(burstCalls(100, 50, 2, "fx.dot/56", 56, "fx.dot/18", 18), 4 * 2 * 2);
 }
 
+// The burst turns round a rectangle it is asked to keep clear (the solved screen's result lines
+// in the middle of the window): no dot reaches into it at any moment, while the spiral goes on
+// around it; without the rectangle the dots pass right over that place.
+TEST(Effects, TheBurstNeverCoversTheRectangleItKeepsClear) {
+    Canvas canvas(Options{800, 480, 1.0, RendererKind::Software, false});
+    ASSERT_TRUE(canvas.ok());
+    const ui::Rect lines{290, 130, 220, 110};
+    auto count = [&](double t, const ui::Rect& keepClear, bool inside) {
+        canvas.frame(t, [&](ui::Ctx& c) { ui::drawMarbleBurst(c, keepClear); });
+        const harness::Image img = canvas.snapshot();
+        int n = 0;
+        for (int y = 0; y < img.h; ++y)
+            for (int x = 0; x < img.w; ++x)
+                if ((img.at(x, y) & 0xFFFFFF) != 0 && lines.contains(x, y) == inside) ++n;
+        return n;
+    };
+    int overLinesWithout = 0;
+    for (double t = 1; t < 4; t += 0.35) {
+        EXPECT_EQ(count(t, lines, true), 0) << "t " << t;
+        EXPECT_GT(count(t, lines, false), 2000) << "t " << t;
+        overLinesWithout += count(t, {}, true);
+    }
+    EXPECT_GT(overLinesWithout, 1000);
+}
+
 TEST(Effects, ALongFrameAdvancesEveryEffectByAtMostSixHundredths) {
     ui::effectsShutdown();
     ui::Ctx c = ctxOf(640, 480, 0, 0);

@@ -15,6 +15,7 @@
 #include "i18n/i18n.h"
 #include "screens/playing.h"
 #include "test_support.h"
+#include "ui/hint_marks.h"
 #include "ui/tube.h"
 
 using harness::Canvas;
@@ -375,6 +376,17 @@ TEST_F(PlayingScreen, Screenshots) {
             loop.move(mar::levelSolution(0)[i]);
         loop.wait(5.5);
         loop.shot().writePng(std::string(dir) + "/veil_" + std::to_string(w) + ".png");
+        // A one-row board and the two-row boards with a hint on show.
+        for (int level : {0, 59, 104}) {
+            loop.open(level, 7);
+            loop.frame(-1, -1, SDLK_h);
+            for (int f = 0; f < 60; ++f) {
+                SDL_Delay(5);
+                loop.frame();
+            }
+            loop.shot().writePng(std::string(dir) + "/hint_" + std::to_string(level + 1) + "_" +
+                                 std::to_string(w) + ".png");
+        }
     }
 }
 
@@ -564,4 +576,68 @@ TEST_F(PlayingScreen, AHintMarksTheNextMoveCountsOnceCapsTheStarsAndADeadEndIsTo
     loop.frame(-1, -1, SDLK_u);
     loop.wait(0.3);
     EXPECT_EQ(bluishInRow(loop.shot(), noticeY, 300, 980), 0);
+}
+
+// A hint's arc (with its halo and head) and its label cover no marble's place, and the label
+// stays between header and footer, on the boards of two rows and on one-row boards alike, at
+// every window size and for every move the hint may show.
+TEST(PlayingLayout, AHintsArcAndLabelKeepOffTheMarbles) {
+    auto hits = [](const ui::Rect& r, double x, double y, double reach) {
+        return x > r.x - reach && x < r.right() + reach && y > r.y - reach &&
+               y < r.bottom() + reach;
+    };
+    BoardLayout b;
+    for (int level : {0, 49, 59, 104}) {
+        const mar::GameState s = mar::loadLevel(level);
+        for (auto [w, h] : {std::pair{800, 480}, std::pair{1024, 600}, std::pair{1280, 720},
+                            std::pair{1920, 1080}, std::pair{3840, 2160}}) {
+            layoutBoard(b, w, h, s.tubeCount(), s.capacity, false);
+            // Every slot, the top one as high as a lifted marble (14 above).
+            std::vector<ui::Rect> marbles;
+            for (const auto& t : b.tubes)
+                for (int j = 0; j < s.capacity; ++j) {
+                    const double r = t.marbleD / 2, lift = j == s.capacity - 1 ? 14 : 0;
+                    marbles.push_back(
+                        {t.r.cx() - r, screens::slotCy(t, j) - r - lift, 2 * r, 2 * r + lift});
+                }
+            const ui::Rect area{0, b.headerH, double(w), h - b.headerH - b.footerH};
+            for (int from = 0; from < s.tubeCount(); ++from)
+                for (int to = 0; to < s.tubeCount(); ++to) {
+                    if (from == to) continue;
+                    for (double labelW : {130.0, 300.0}) {
+                        const ui::HintPlan p =
+                            ui::planHint(b.tubes[from].r, b.tubes[to].r, marbles, area, labelW, 31);
+                        const std::string where = "level " + std::to_string(level + 1) + " at " +
+                                                  std::to_string(w) + "x" + std::to_string(h) +
+                                                  ", " + std::to_string(from + 1) + " to " +
+                                                  std::to_string(to + 1);
+                        ASSERT_FALSE(p.arc.empty()) << where;
+                        int covered = 0;
+                        for (const auto& c : p.arc)
+                            for (int i = 0; i <= 200; ++i) {
+                                const double t = i / 200.0, u = 1 - t;
+                                const double x = u * u * u * c[0].x + 3 * u * u * t * c[1].x +
+                                                 3 * u * t * t * c[2].x + t * t * t * c[3].x;
+                                const double y = u * u * u * c[0].y + 3 * u * u * t * c[1].y +
+                                                 3 * u * t * t * c[2].y + t * t * t * c[3].y;
+                                for (const ui::Rect& m : marbles)
+                                    covered += hits(m, x, y, ui::kHintArcReach);
+                            }
+                        for (const ui::HintPoint& q : ui::hintHead(p.arc.back()[3]))
+                            for (const ui::Rect& m : marbles)
+                                covered += hits(m, q.x, q.y, ui::kHintArcReach);
+                        EXPECT_EQ(covered, 0) << "arc, " << where;
+                        const ui::Rect& l = p.label;
+                        for (const ui::Rect& m : marbles)
+                            EXPECT_FALSE(l.x < m.right() && m.x < l.right() && l.y < m.bottom() &&
+                                         m.y < l.bottom())
+                                << "label, " << where;
+                        EXPECT_GE(l.y, b.headerH) << where;
+                        EXPECT_LE(l.bottom(), h - b.footerH) << where;
+                        EXPECT_GE(l.x, 0) << where;
+                        EXPECT_LE(l.right(), w) << where;
+                    }
+                }
+        }
+    }
 }

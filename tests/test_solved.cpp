@@ -181,6 +181,12 @@ TEST_F(SolvedScreen, Screenshots) {
                                              std::to_string(stars) + "_" + std::to_string(w) +
                                              ".png");
             }
+            // Mid-burst: the spiral's arms reach across the result lines.
+            show(level, moves, -1, 800, 480);
+            for (int i = 0; i < 30; ++i)
+                frame();
+            canvas_->snapshot().writePng(std::string(dir) + "/solved_burst_" + lang + "_" +
+                                         std::to_string(stars) + "_800.png");
         }
     }
 }

@@ -59,6 +59,8 @@ TEST(Tube, CacheKeysNameTintStateAndDevicePixelSize) {
     EXPECT_TRUE(cachedAt("t.g/c2e6f0/-f/70x220", 70, 220));
     EXPECT_TRUE(cachedAt("t.g/c2e6f0/sf/70x220", 70, 220));
     EXPECT_TRUE(cachedAt("t.glow/70x220", 70, 220));
+    // The ground shadow: 0.85 of the width to either side, 0.22 of that high, a unit spare.
+    EXPECT_TRUE(cachedAt("t.s/87x21", 87, 21));
 
     // Wave: amplitude 2.75 and line 1.5 make it 8.5 high; bubbles 8, 5, 10 and 6 wide.
     ui::blitTubeFluid(kTube, 0x5CF2C8, 0.6, 0, 0);
@@ -66,11 +68,12 @@ TEST(Tube, CacheKeysNameTintStateAndDevicePixelSize) {
     EXPECT_TRUE(cachedAt("t.w/5cf2c8/100x9", 100, 9));
     for (int w : {8, 5, 10, 6})
         EXPECT_TRUE(cachedAt("t.b/" + std::to_string(w), w, w)) << w;
-    EXPECT_EQ(ui::gpuCacheSize(), 11);
+    EXPECT_EQ(ui::gpuCacheSize(), 12);
 
     ui::gpuSetScale(2);
     ui::blitTube(ui::Rect{0, 0, 30, 100}, ui::TubeStyle{0x0000FF, true, false});
     EXPECT_TRUE(cachedAt("t.g/0000ff/s-/100x240", 100, 240));
+    EXPECT_TRUE(cachedAt("t.s/106x26", 106, 26));
     ui::gpuSetScale(1);
 }
 
@@ -181,4 +184,45 @@ TEST(Tube, FluidFillsFromTheBottomUpToItsSurface) {
     // The round bottom: the corner of the rectangle stays empty, the bottom middle is filled.
     EXPECT_EQ(img.at(101, 238) & 0xFFFFFF, ground);
     EXPECT_NE(img.at(125, 236) & 0xFFFFFF, ground);
+}
+
+// Where neighbouring tubes' ground shadows meet they blend, and every shadow fades out to its
+// rim: along two rows through the shadows no pixel differs from the next by more than a
+// gradient's step, and down from the middle of a shadow it lightens evenly, without a jump
+// where a cut picture would end; with either renderer.
+TEST(Tube, GroundShadowsFadeWithoutSeams) {
+    for (RendererKind kind : {RendererKind::Software, RendererKind::Accelerated}) {
+        Canvas canvas(Options{420, 320, 1.0, kind, false});
+        ASSERT_TRUE(canvas.ok());
+        SCOPED_TRACE(canvas.rendererName());
+        // Three tubes as a board sets them, 8 apart, on a white ground.
+        const double w = 60, y = 40, h = 200;
+        canvas.frame(
+            0,
+            [&](ui::Ctx&) {
+                for (int i = 0; i < 3; ++i)
+                    ui::blitTube(ui::Rect{100 + i * (w + 8), y, w, h}, ui::TubeStyle{});
+            },
+            0xFFFFFF);
+        const harness::Image img = canvas.snapshot();
+        auto grey = [&](int x, int yy) {
+            const uint32_t p = img.at(x, yy);
+            return harness::redOf(p) + harness::greenOf(p) + harness::blueOf(p);
+        };
+        const int bottom = static_cast<int>(y + h), middle = 100 + 68 + 30;
+        EXPECT_LT(grey(middle, bottom + 4), 3 * 255 - 60) << "the shadow darkens the ground";
+        for (int row : {bottom + 4, bottom + 7}) {
+            int worst = 0;
+            for (int x = 20; x < 400; ++x)
+                worst = std::max(worst, std::abs(grey(x + 1, row) - grey(x, row)));
+            EXPECT_LE(worst, 9) << "row " << row;
+        }
+        int jump = 0;
+        for (int yy = bottom + 3; yy < bottom + 20; ++yy) {
+            const int step = grey(middle, yy + 1) - grey(middle, yy);
+            const int next = grey(middle, yy + 2) - grey(middle, yy + 1);
+            jump = std::max(jump, next - step);
+        }
+        EXPECT_LE(jump, 8) << "under a tube";
+    }
 }

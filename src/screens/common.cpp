@@ -40,20 +40,20 @@ Wallpaper wallpaperFor(const ui::GameState& s) {
     return wp;
 }
 
-void drawWallpaperFor(ui::Ctx& c, const ui::GameState& s) {
+void drawWallpaperFor(ui::Ctx& c, const ui::GameState& s, const ui::Rect& keepClear) {
     const Wallpaper wp = wallpaperFor(s);
     ui::drawBackground(c, wp.seed, wp.tier, wp.opacity, wp.animated);
     ui::drawAmbientLife(c);
     if (wp.fountain) ui::drawMarbleFountain(c);
-    if (wp.burst) ui::drawMarbleBurst(c);
+    if (wp.burst) ui::drawMarbleBurst(c, keepClear);
 }
 
-void drawWallpaper(ui::Ctx& c) {
+void drawWallpaper(ui::Ctx& c, const ui::Rect& keepClear) {
     // A screen drawn with no record handed over stands on the beach the screens without a level
     // share.
     ui::GameState shared;
     shared.kind = ui::ScreenKind::Settings;
-    drawWallpaperFor(c, c.self ? *c.self : shared);
+    drawWallpaperFor(c, c.self ? *c.self : shared, keepClear);
 }
 
 int pageCountFor(int totalLevels) {

@@ -17,9 +17,10 @@ struct Wallpaper {
 
 Wallpaper wallpaperFor(const ui::GameState& s);
 // Draws the wallpaper of the screen's own record (`ui::Ctx::self`); every screen calls it first.
-void drawWallpaper(ui::Ctx& c);
+// Its effect keeps off keepClear where the effect can (the marble burst).
+void drawWallpaper(ui::Ctx& c, const ui::Rect& keepClear = {});
 // The same for a given navigation record.
-void drawWallpaperFor(ui::Ctx& c, const ui::GameState& s);
+void drawWallpaperFor(ui::Ctx& c, const ui::GameState& s, const ui::Rect& keepClear = {});
 
 // Ten items per page; never fewer than one page.
 constexpr int kPerPage = 10;

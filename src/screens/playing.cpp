@@ -32,6 +32,12 @@ namespace screens {
 
 // ---- Geometry ----
 
+namespace {
+// Between two rows: room for a hint's arrow from the lower row's mouths up to under the upper
+// row's marbles.
+constexpr double kHintRowGap = 40;
+}  // namespace
+
 void layoutBoard(BoardLayout& out, double w, double h, int n, int cap, bool attract) {
     double top = 72;
     if (attract) {
@@ -56,10 +62,13 @@ void layoutBoard(BoardLayout& out, double w, double h, int n, int cap, bool attr
     const double marbleD = std::floor(0.78 * s);
     const double tubeW = std::floor(s);
     const double tubeH = std::floor(cap * marbleD + (cap - 1) * 3 + 0.4 * marbleD + 16);
-    // The upper row's ground shadows end before the lower row's openings begin.
+    // The upper row's ground shadows end before the lower row's openings begin; where the window
+    // has room, the gap also holds a hint's arc between two tubes of the lower row.
     const ui::TubeReach reach = ui::tubeReach(tubeW);
+    const double shadowGap = std::max(12.0, std::ceil(reach.below + reach.above + 2));
     const double rowGap =
-        out.rows == 2 ? std::max(12.0, std::ceil(reach.below + reach.above + 2)) : 0;
+        out.rows == 2 ? std::max(shadowGap, std::min(kHintRowGap, std::floor((H - 2 * tubeH) / 2)))
+                      : 0;
     const double x0 = 12 + (W - (k * tubeW + (k - 1) * 8)) / 2;
     const double y0 = top + (H - out.rows * tubeH - rowGap) / 2;
     out.tubes.resize(n);
@@ -338,11 +347,13 @@ class Playing : public ui::Screen {
                 put(st.tubes[i][j]);
                 put(j < game_.rotations()[i].size() ? game_.rotations()[i][j] : 0.0);
             }
+            // The glass's margin, or the ground shadow where it reaches further.
             const double pad = ui::tubeGeometry(t.r.w).pad;
-            x0 = std::min(x0, t.r.x - pad);
+            const ui::TubeReach reach = ui::tubeReach(t.r.w);
+            x0 = std::min(x0, t.r.x - reach.beside);
             y0 = std::min(y0, t.r.y - pad);
-            x1 = std::max(x1, t.r.right() + pad);
-            y1 = std::max(y1, t.r.bottom() + pad);
+            x1 = std::max(x1, t.r.right() + reach.beside);
+            y1 = std::max(y1, t.r.bottom() + std::max(pad, reach.below + 1));
         }
         if (x1 <= x0) return true;  // nothing still this frame
         const int wPx = static_cast<int>(std::lround(c.w * s)),
@@ -465,8 +476,17 @@ class Playing : public ui::Screen {
             advice_.wayForwardOnly() ? i18n::tr("playing.wayForward")
                                      : i18n::trPlural("playing.movesToGo", advice_.movesToGo(),
                                                       {{"n", std::to_string(advice_.movesToGo())}});
-        ui::drawHintMarks(c.cr, layout_.tubes[m->from].r, layout_.tubes[m->to].r, layout_.headerH,
-                          label, c.t);
+        // Every slot is kept clear, the top one as high as a lifted marble.
+        hintClear_.clear();
+        const int cap = game_.state().capacity;
+        for (const TubeLayout& t : layout_.tubes)
+            for (int j = 0; j < cap; ++j) {
+                const double r = t.marbleD / 2, top = j == cap - 1 ? kLift : 0;
+                hintClear_.push_back({t.r.cx() - r, slotCy(t, j) - r - top, 2 * r, 2 * r + top});
+            }
+        ui::drawHintMarks(c.cr, layout_.tubes[m->from].r, layout_.tubes[m->to].r, hintClear_,
+                          {0, layout_.headerH, c.w, c.h - layout_.headerH - layout_.footerH}, label,
+                          c.t);
     }
 
     void drawWinFlash(ui::Ctx& c) {
@@ -545,6 +565,8 @@ class Playing : public ui::Screen {
     BoardLayout layout_;
     double c_t_ = 0;        // time of the latest drawn frame, for the refusal flash
     std::string stillSig_;  // what the composed still tubes show
+    // The marbles' places a hint keeps off.
+    std::vector<ui::Rect> hintClear_;
     Flight flight_;
     std::vector<TubeMotion> motion_;  // one per tube
     BoardAdvice advice_;

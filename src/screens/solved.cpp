@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/levels.h"
 #include "core/numbers.h"
@@ -60,19 +61,67 @@ class Solved : public ui::Screen {
     }
 
     void update(ui::Ctx& c) override {
-        drawWallpaper(c);
+        const SolvedLayout& L = layoutFor(c.h);
+        const double y0 = blockTop(c.h, stars_);
+        const std::vector<InfoLine> lines = infoLines(L);
+        // The burst turns round the result lines and leaves them on the plain background.
+        drawWallpaper(c, linesRect(c, lines, y0 + L.headlineOffset + L.firstLine));
         if (start_ < 0) start_ = c.t;
         const double age = c.t - start_;
         voiceStars(age);
-        const SolvedLayout& L = layoutFor(c.h);
-        const double y0 = blockTop(c.h, stars_);
         ui::starRow(c, c.w / 2, y0 + L.starOffset, stars_, L.scale, c.t, age);
-        drawLines(c, L, y0 + L.headlineOffset, age);
+        drawLines(c, L, lines, y0 + L.headlineOffset, age);
         if (buttons(c, L)) return;
         ui::footer(c, c.h);
     }
 
   private:
+    struct InfoLine {
+        std::string text;
+        uint32_t colour;
+        double size, phase, advance;  // advance: down to the next line's centre
+    };
+
+    // The level, moves, a small line under three stars, and the time.
+    std::vector<InfoLine> infoLines(const SolvedLayout& L) const {
+        const double ls = L.lineSize;
+        std::vector<InfoLine> out{
+            {i18n::tr("solved.levelLine", {{"n", std::to_string(level_ + 1)}}), kLevelLineColour,
+             ls, 0, 1.55 * ls},
+            {i18n::tr("solved.movesLine", {{"n", std::to_string(moves_)}}), theme::kAccent, ls, 0.6,
+             1.55 * ls}};
+        // Under three stars one small line says why: the hints, or else the optimum to beat.
+        if (hints_ > 0)
+            out.push_back({i18n::tr("solved.withHints"), 0xC8902E, 0.75 * ls, 1.2, 1.2 * ls});
+        else if (stars_ < 3)
+            out.push_back({i18n::tr("solved.optimumHint", {{"n", std::to_string(optimum_)}}),
+                           0xC8902E, 0.75 * ls, 1.2, 1.2 * ls});
+        out.push_back({i18n::tr("solved.timeLine", {{"time", ui::formatTime(elapsedMs_)}}),
+                       0x6F9C3A, ls, 1.8, 0});
+        return out;
+    }
+
+    static ui::TextStyle lineStyle(const ui::Ctx& c, const InfoLine& l) {
+        ui::TextStyle st = theme::textStyle(theme::TextRole::Raised, l.size);
+        st.color = l.colour;
+        st.maxWidth = c.w - 40;
+        return st;
+    }
+
+    // Where the lines, from the first one's centre at firstY, bob with their shadows.
+    static ui::Rect linesRect(ui::Ctx& c, const std::vector<InfoLine>& lines, double firstY) {
+        double halfW = 0, top = firstY, bottom = firstY, y = firstY;
+        for (const InfoLine& l : lines) {
+            double w = 0, h = 0;
+            ui::measureText(c.cr, l.text, lineStyle(c, l), &w, &h);
+            halfW = std::max(halfW, std::min(w, c.w - 40) / 2);
+            // 2 of bobbing either way; the shadow blurs 3 and falls 2 lower.
+            top = std::min(top, y - h / 2 - 2 - 3);
+            bottom = std::max(bottom, y + h / 2 + 2 + 5);
+            y += l.advance;
+        }
+        return {c.w / 2 - halfW - 6, top, 2 * halfW + 12, bottom - top};
+    }
     // One chime per star, 0.43 s apart, the first 0.35 s after the screen opens.
     void voiceStars(double age) {
         while (soundsPlayed_ < stars_ && age >= 0.35 + 0.43 * soundsPlayed_) {
@@ -83,9 +132,9 @@ class Solved : public ui::Screen {
         }
     }
 
-    // The breathing headline, then the level, moves, optimum (under three stars) and time lines,
-    // each bobbing gently in its own phase.
-    void drawLines(ui::Ctx& c, const SolvedLayout& L, double headY, double age) const {
+    // The breathing headline, then the result lines, each bobbing gently in its own phase.
+    void drawLines(ui::Ctx& c, const SolvedLayout& L, const std::vector<InfoLine>& lines,
+                   double headY, double age) const {
         const double breath = (std::sin(age * kPi / 1.1) + 1) / 2;
         ui::TextStyle head =
             theme::textStyle(theme::TextRole::Headline, L.headlineSize * (1 + 0.08 * breath));
@@ -94,27 +143,11 @@ class Solved : public ui::Screen {
         ui::drawTextCentered(c.cr, c.w / 2, headY, i18n::tr("solved.headline"), head);
 
         double y = headY + L.firstLine;
-        auto line = [&](const std::string& text, uint32_t colour, double size, double phase,
-                        double advance) {
-            ui::TextStyle st = theme::textStyle(theme::TextRole::Raised, size);
-            st.color = colour;
-            st.maxWidth = c.w - 40;
-            ui::drawTextCentered(c.cr, c.w / 2, y + 2 * std::sin(age * 2.4 + phase), text, st);
-            y += advance;
-        };
-        const double ls = L.lineSize;
-        line(i18n::tr("solved.levelLine", {{"n", std::to_string(level_ + 1)}}), kLevelLineColour,
-             ls, 0, 1.55 * ls);
-        line(i18n::tr("solved.movesLine", {{"n", std::to_string(moves_)}}), theme::kAccent, ls, 0.6,
-             1.55 * ls);
-        // Under three stars one small line says why: the hints, or else the optimum to beat.
-        if (hints_ > 0)
-            line(i18n::tr("solved.withHints"), 0xC8902E, 0.75 * ls, 1.2, 1.2 * ls);
-        else if (stars_ < 3)
-            line(i18n::tr("solved.optimumHint", {{"n", std::to_string(optimum_)}}), 0xC8902E,
-                 0.75 * ls, 1.2, 1.2 * ls);
-        line(i18n::tr("solved.timeLine", {{"time", ui::formatTime(elapsedMs_)}}), 0x6F9C3A, ls, 1.8,
-             0);
+        for (const InfoLine& l : lines) {
+            ui::drawTextCentered(c.cr, c.w / 2, y + 2 * std::sin(age * 2.4 + l.phase), l.text,
+                                 lineStyle(c, l));
+            y += l.advance;
+        }
     }
 
     // Next level (or the temple after the last), again, menu; true when one of them was chosen.

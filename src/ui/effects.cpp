@@ -257,7 +257,24 @@ void drawFireworks(Ctx& c) {
 
 // ---- Marble burst ----
 
-void drawMarbleBurst(Ctx& c) {
+namespace {
+
+// How far past the rectangle to keep clear a dot fades in again.
+constexpr double kClearFade = 28;
+
+// 1 for a dot (a 28-unit square around x, y) well away from the rectangle, easing down to 0 as
+// the square comes up to its edge and beyond.
+double clearFactor(const Rect& keepClear, double x, double y) {
+    if (keepClear.w <= 0 || keepClear.h <= 0) return 1;
+    const double gx = std::max({0.0, keepClear.x - (x + 14), (x - 14) - keepClear.right()});
+    const double gy = std::max({0.0, keepClear.y - (y + 14), (y - 14) - keepClear.bottom()});
+    const double u = std::clamp(std::hypot(gx, gy) / kClearFade, 0.0, 1.0);
+    return u * u * (3 - 2 * u);
+}
+
+}  // namespace
+
+void drawMarbleBurst(Ctx& c, const Rect& keepClear) {
     if (!usableSize(c)) return;
     const int n = burstArmLength(c.w, c.h);
     const double t = c.t;
@@ -268,10 +285,12 @@ void drawMarbleBurst(Ctx& c) {
             const double angle = 0.45 * slot + 0.35 * t + a * kPi / 2;
             const double x = c.w / 2 + std::cos(angle) * 30 * slot;
             const double y = c.h / 2 + std::sin(angle) * 30 * slot;
+            const double alpha = 0.5 * clearFactor(keepClear, x, y);
+            if (alpha <= 0.001) continue;
             const double hue = 9 * t + 15 * slot;
-            gpuBlitTinted(dotTexture(14), x - 14, y - 14, 28, 28, effectHsl(hue, 0.85, 0.6), 0.5);
+            gpuBlitTinted(dotTexture(14), x - 14, y - 14, 28, 28, effectHsl(hue, 0.85, 0.6), alpha);
             gpuBlitTinted(dotTexture(4.48), x - 4.76 - 4.48, y - 5.32 - 4.48, 8.96, 8.96,
-                          effectHsl(hue, 0.6, 0.87), 0.5);
+                          effectHsl(hue, 0.6, 0.87), alpha);
         }
     }
 }

@@ -11,7 +11,8 @@ namespace ui {
 // Each draws one frame of its effect over the whole window; call once per frame.
 void drawCherryBlossoms(Ctx& c);
 void drawFireworks(Ctx& c);
-void drawMarbleBurst(Ctx& c);
+// The burst's dots fade out towards keepClear and never cover it (an empty rectangle: none).
+void drawMarbleBurst(Ctx& c, const Rect& keepClear = {});
 void drawMarbleFountain(Ctx& c);
 
 // Forgets every particle and the fountain's respawn generator; the next frame starts afresh.

@@ -17,6 +17,10 @@ namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 
+// The ground shadow: a circle of 0.85 of the tube's width squashed to 0.22 of its height, its
+// centre 3 below the tube.
+constexpr double kShadowRadius = 0.85, kShadowSquash = 0.22, kShadowDrop = 3;
+
 constexpr uint32_t kLabColors[7] = {0x5CF2C8, 0x5CD6FF, 0xFF7AD6, 0xC8FF5C,
                                     0xFFB45C, 0xB07AFF, 0xFF6B8A};
 
@@ -108,16 +112,6 @@ void paintGlass(cairo_t* cr, void* arg) {
         return;
     }
 
-    // Ground shadow.
-    cairo_save(cr);
-    cairo_translate(cr, pad + r, pad + h + 3);
-    cairo_scale(cr, 1, 0.22);
-    cairo_new_path(cr);
-    cairo_arc(cr, 0, 0, 0.85 * w, 0, 2 * kPi);
-    const Stop shadow[] = {{0, 0x3C230A, 0.38}, {1, 0x3C230A, 0}};
-    fillRadial(cr, 0, 0, 0.85 * w, shadow, 2);
-    cairo_restore(cr);
-
     if (a.selected) strokeOutline(cr, pad, pad, w, h, g, theme::kAccent, 0.28, 13);
 
     // Tinted body, then the gloss: bright edges, clear middle.
@@ -168,6 +162,28 @@ void paintGlass(cairo_t* cr, void* arg) {
     cairo_restore(cr);
     drawLine(cr, pad + 0.82 * w, pad + 0.18 * h, pad + 0.82 * w, pad + 0.55 * h, 0.025 * w, kWhite,
              0.2);
+}
+
+// The ground shadow of a tube w wide, an ellipse centred on (cx, cy) that fades out to its rim.
+void shadowAt(cairo_t* cr, double cx, double cy, double w) {
+    cairo_save(cr);
+    cairo_translate(cr, cx, cy);
+    cairo_scale(cr, 1, kShadowSquash);
+    cairo_new_path(cr);
+    cairo_arc(cr, 0, 0, kShadowRadius * w, 0, 2 * kPi);
+    const Stop shadow[] = {{0, 0x3C230A, 0.38}, {1, 0x3C230A, 0}};
+    fillRadial(cr, 0, 0, kShadowRadius * w, shadow, 2);
+    cairo_restore(cr);
+}
+
+// The shadow's own picture holds the whole ellipse: cut by the glass's margin, neighbouring
+// shadows would end in hard edges where they overlap.
+struct ShadowArgs {
+    double w, texW, texH;
+};
+void paintShadow(cairo_t* cr, void* arg) {
+    const ShadowArgs& a = *static_cast<ShadowArgs*>(arg);
+    shadowAt(cr, a.texW / 2, a.texH / 2, a.w);
 }
 
 void paintFluid(cairo_t* cr, void* arg) {
@@ -240,12 +256,22 @@ TubeGeometry tubeGeometry(double w) {
 TubeReach tubeReach(double w) {
     const TubeGeometry g = tubeGeometry(w);
     // The opening's ellipse rises above the top edge; its rim stroke adds a unit. The ground
-    // shadow is an ellipse 3 below the bottom, 0.22 of 0.85 w high on each side.
-    return {std::max(g.openingRy - 0.2 * g.lipDrop, 0.0) + 1, 3 + 0.22 * 0.85 * w};
+    // shadow is an ellipse 3 below the bottom, 0.22 of 0.85 w high and 0.85 w wide on each side.
+    return {std::max(g.openingRy - 0.2 * g.lipDrop, 0.0) + 1,
+            kShadowDrop + kShadowSquash * kShadowRadius * w,
+            std::max(g.pad, (kShadowRadius - 0.5) * w + 1)};
 }
 
 void blitTube(const Rect& r, const TubeStyle& st) {
     if (r.w <= 2 || r.h <= 2) return;
+    {
+        const double sw = 2 * kShadowRadius * r.w + 2,
+                     sh = 2 * kShadowSquash * kShadowRadius * r.w + 2;
+        const int W = devicePx(sw, 4), H = devicePx(sh, 4);
+        ShadowArgs args{r.w, sw, sh};
+        gpuBlit(gpuTexture("t.s/" + sizeSuffix(W, H), W, H, paintShadow, &args), r.cx() - sw / 2,
+                r.bottom() + kShadowDrop - sh / 2, sw, sh, 1);
+    }
     const std::string prefix = "t.g/" + theme::hex6(st.tint) + "/" + (st.selected ? "s" : "-") +
                                (st.flashing ? "f" : "-") + "/";
     blitGlass(r, GlassArgs{r.w, r.h, st.tint, st.selected, st.flashing, false}, prefix, 1);
@@ -337,6 +363,7 @@ void drawTubeCairo(cairo_t* cr, const Rect& r, const TubeStyle& st) {
     if (r.w <= 2 || r.h <= 2) return;
     const double pad = tubeGeometry(r.w).pad;
     GlassArgs args{r.w, r.h, st.tint, st.selected, st.flashing, false};
+    shadowAt(cr, r.cx(), r.bottom() + kShadowDrop, r.w);
     cairo_save(cr);
     cairo_translate(cr, r.x - pad, r.y - pad);
     paintGlass(cr, &args);

@@ -25,13 +25,14 @@ struct TubeGeometry {
 };
 TubeGeometry tubeGeometry(double w);
 // How far the glass picture of a tube w wide reaches past its rectangle: the flared opening
-// above the top, the ground shadow below the bottom.
+// above the top, the ground shadow below the bottom, and the wider of glass margin and shadow
+// on either side.
 struct TubeReach {
-    double above, below;
+    double above, below, beside;
 };
 TubeReach tubeReach(double w);
 
-// The glass of one tube whose body occupies r.
+// The glass of one tube whose body occupies r, over its ground shadow.
 void blitTube(const Rect& r, const TubeStyle& st);
 // The warm outline around that tube at the given opacity.
 void blitTubeGlow(const Rect& r, double alpha);

@@ -34,7 +34,9 @@ TEST(Binary, VersionAndHelpPrintAndExitBeforeAnythingStarts) {
     EXPECT_EQ(h.exitCode, 0);
     EXPECT_EQ(h.out,
               "Vantrel's Marbles 1.1.0\n  --version    Version ausgeben\n"
-              "  --fullscreen im Vollbild starten\n  --windowed   im Fenster starten\n");
+              "  --fullscreen im Vollbild starten\n  --windowed   im Fenster starten\n"
+              "  --puzzle CODE  dieses Rätsel öffnen\n  --daily      das Rätsel des Tages öffnen\n"
+              "  --print-puzzle CODE|daily|daily:JJJJ-MM-TT  Rätsel als JSON ausgeben\n");
     EXPECT_FALSE(fileExists(dataDir() + "/settings.json"));
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/levels.h"
@@ -419,6 +420,60 @@ TEST_F(FocusWalk, ScrollingListsBringTheFocusedElementIntoView) {
     EXPECT_TRUE(inside(focusedRect(), view)) << focusedRect().y;
 }
 
+// A control drawn disabled never holds the focus. On a fresh board Tab and the arrows pass the
+// Undo pill by; once a move is made it takes the focus, and when undoing empties the history the
+// focus moves on to its nearest neighbour. On the solved board, where undo, hint and restart are
+// all disabled, the back button is all that is left.
+TEST_F(FocusWalk, DisabledControlsAreNeverFocused) {
+    auto focused = [] {
+        const ui::FocusState& f = ui::Game::instance()->focus();
+        return f.index >= 0 && f.index < static_cast<int>(f.rects.size())
+                   ? f.rects[static_cast<size_t>(f.index)]
+                   : Rect{};
+    };
+    const double w = 1280;
+    auto isBack = [&] { return focused().x == 16 && focused().w == 104; };
+    auto isUndo = [&] { return focused().x == w - 16 - 104 && focused().w == 104; };
+    auto isHint = [&] { return focused().x == w - 16 - 2 * 104 - 8 && focused().w == 104; };
+    auto tap = [&](int tube) {
+        key(SDLK_1 + tube);
+        for (int f = 0; f < 14; ++f)
+            d_.frame();  // the flight
+    };
+    ui::GameState one;
+    one.kind = ScreenKind::Playing;
+    one.seed = 5;
+    d_.open(one);
+    key(SDLK_TAB);  // shows the ring
+    const int count = static_cast<int>(ui::Game::instance()->focus().rects.size());
+    for (int i = 0; i < 2 * count && !isHint(); ++i) {
+        EXPECT_FALSE(isUndo()) << "Tab reached the disabled undo";
+        key(SDLK_TAB);
+    }
+    ASSERT_TRUE(isHint());
+    key(SDLK_RIGHT);
+    EXPECT_TRUE(isHint()) << "nothing to its right takes the focus";
+
+    const std::vector<mar::Move> solution = mar::levelSolution(0);
+    tap(solution[0].from);
+    tap(solution[0].to);
+    key(SDLK_RIGHT);
+    ASSERT_TRUE(isUndo()) << "enabled by the move";
+    key(SDLK_RETURN);  // undoes the only move
+    EXPECT_TRUE(isHint()) << "the focus left the undo it disabled";
+    EXPECT_TRUE(ui::Game::instance()->focus().visible);
+
+    for (const mar::Move& m : solution) {
+        tap(m.from);
+        tap(m.to);
+    }
+    ASSERT_EQ(topKind(), ScreenKind::Playing) << "still on the solved board";
+    for (int i = 0; i < count; ++i) {
+        EXPECT_TRUE(isBack()) << "after " << i << " Tabs";
+        key(SDLK_TAB);
+    }
+}
+
 // Writes the focus ring on the menu and the level select, in English and Arabic, when
 // VANTREL_SHOTS names a directory.
 TEST_F(FocusWalk, Screenshots) {
@@ -439,5 +494,24 @@ TEST_F(FocusWalk, Screenshots) {
         d_.open(ScreenKind::Settings);
         key(SDLK_DOWN);  // the music slider
         EXPECT_TRUE(d_.snapshot().writePng(base + "_settings.png"));
+        // The open language list, focused on the row below System, where the scrollbar runs.
+        for (int i = 0; i < 3; ++i)
+            key(SDLK_DOWN);
+        key(SDLK_RETURN);
+        key(SDLK_DOWN);
+        EXPECT_TRUE(d_.snapshot().writePng(base + "_language_list.png"));
+    }
+    // The language box focused under its heading, in Japanese, in a large and the smallest
+    // window.
+    i18n::setLanguage("ja");
+    for (auto [w, h] : {std::pair{1280, 720}, std::pair{800, 480}}) {
+        d_.resize(w, h);
+        openMenu();
+        key(SDLK_DOWN);
+        d_.open(ScreenKind::Settings);
+        for (int i = 0; i < 4; ++i)
+            key(SDLK_DOWN);
+        EXPECT_TRUE(d_.snapshot().writePng(std::string(dir) + "/focus_ja_language_box_" +
+                                           std::to_string(w) + "x" + std::to_string(h) + ".png"));
     }
 }

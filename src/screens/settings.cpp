@@ -212,7 +212,10 @@ class Settings : public ui::Screen {
         const double knobX = on ? sw.right() - 14 : sw.x + 14;
         ui::fillCircle(cr, m.x(knobX), sw.cy(), 11, kWhite, 1);
         const ui::FocusHit focus = c.focusable(row);
-        if (focus.ring) ui::drawFocusRing(cr, row.inset(2), 10);
+        // Reaching past the row's ends, where the label starts, but not into the rows above and
+        // below.
+        if (focus.ring)
+            ui::drawFocusRing(cr, ui::Rect{row.x - 8, row.y + 4, row.w + 16, row.h - 8}, 10);
         return c.takeClick(row) || focus.activated;
     }
 
@@ -226,7 +229,8 @@ class Settings : public ui::Screen {
         ui::drawText(cr, m.x(box.x + 14), box.y + 12, label,
                      m.text(style(16, true, theme::kText, box.w - 50)));
         ui::drawCaret(cr, m.x(box.right() - 20), box.y + 23, 14, theme::kTextMuted, 1);
-        if (focus.ring) ui::drawFocusRing(cr, box, 12);
+        // Inside the box, clear of the heading just above it.
+        if (focus.ring) ui::drawFocusRing(cr, box.inset(ui::kFocusRingReach), 5);
         return c.takeClick(box) || focus.activated;
     }
 

@@ -501,17 +501,29 @@ TEST_F(FocusWalk, Screenshots) {
         key(SDLK_DOWN);
         EXPECT_TRUE(d_.snapshot().writePng(base + "_language_list.png"));
     }
-    // The language box focused under its heading, in Japanese, in a large and the smallest
-    // window.
+    // The full screen row and the language box focused under its heading, in Japanese, in a
+    // large and the smallest window.
     i18n::setLanguage("ja");
     for (auto [w, h] : {std::pair{1280, 720}, std::pair{800, 480}}) {
         d_.resize(w, h);
         openMenu();
         key(SDLK_DOWN);
         d_.open(ScreenKind::Settings);
-        for (int i = 0; i < 4; ++i)
+        const std::string size = std::to_string(w) + "x" + std::to_string(h);
+        for (int i = 0; i < 3; ++i)
             key(SDLK_DOWN);
-        EXPECT_TRUE(d_.snapshot().writePng(std::string(dir) + "/focus_ja_language_box_" +
-                                           std::to_string(w) + "x" + std::to_string(h) + ".png"));
+        EXPECT_TRUE(
+            d_.snapshot().writePng(std::string(dir) + "/focus_ja_fullscreen_" + size + ".png"));
+        key(SDLK_DOWN);
+        EXPECT_TRUE(
+            d_.snapshot().writePng(std::string(dir) + "/focus_ja_language_box_" + size + ".png"));
     }
+    // A fresh board: Shift+Tab from the first tube walks back past the disabled undo to hint.
+    i18n::setLanguage("en");
+    ui::GameState one;
+    one.kind = ScreenKind::Playing;
+    d_.open(one);
+    key(SDLK_TAB, true);
+    key(SDLK_TAB, true);
+    EXPECT_TRUE(d_.snapshot().writePng(std::string(dir) + "/focus_en_board_header.png"));
 }

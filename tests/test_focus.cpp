@@ -112,6 +112,14 @@ class FocusWalk : public ::testing::Test {
         return countNear(d_.snapshot(), {r.x + 24, r.y - 4.5, r.w - 48, 2}, theme::kAccent, 40);
     }
 
+    // Where the focus is, as registered in the latest frame; empty when nowhere.
+    static Rect focused() {
+        const ui::FocusState& f = ui::Game::instance()->focus();
+        return f.index >= 0 && f.index < static_cast<int>(f.rects.size())
+                   ? f.rects[static_cast<size_t>(f.index)]
+                   : Rect{};
+    }
+
     Rect firstMenuButton() {
         Rect r;
         d_.measure([&](ui::Ctx& c) {
@@ -380,12 +388,6 @@ TEST_F(ControllerWalk, APadPluggedInOnTheWayWalksTheScreensAndAStickHeldRepeats)
 // The focused element of a scrolling list: with Shift+Tab from the first element to the last
 // one, far below, or down a column of cards in a low window, it ends wholly in view.
 TEST_F(FocusWalk, ScrollingListsBringTheFocusedElementIntoView) {
-    auto focusedRect = [] {
-        const ui::FocusState& f = ui::Game::instance()->focus();
-        return f.index >= 0 && f.index < static_cast<int>(f.rects.size())
-                   ? f.rects[static_cast<size_t>(f.index)]
-                   : Rect{};
-    };
     auto inside = [](const Rect& r, const Rect& view) {
         return r.w > 0 && r.y >= view.y && r.bottom() <= view.bottom();
     };
@@ -396,7 +398,7 @@ TEST_F(FocusWalk, ScrollingListsBringTheFocusedElementIntoView) {
     d_.open(ScreenKind::Licenses);
     key(SDLK_TAB, true);  // the last library's link
     d_.frame();
-    EXPECT_TRUE(inside(focusedRect(), {0, 62, 800, 480 - 62 - 16})) << focusedRect().y;
+    EXPECT_TRUE(inside(focused(), {0, 62, 800, 480 - 62 - 16})) << focused().y;
 
     d_.open(ScreenKind::Settings);
     const screens::SettingsLayout L = screens::settingsLayout(800, 480);
@@ -406,18 +408,18 @@ TEST_F(FocusWalk, ScrollingListsBringTheFocusedElementIntoView) {
     key(SDLK_TAB, true);  // from the language in use, System, back to the last one
     d_.frame();
     const Rect sheet = screens::languageSheetRect(800, 480);
-    EXPECT_GT(focusedRect().y, sheet.y + 100);
-    EXPECT_TRUE(inside(focusedRect(), sheet)) << focusedRect().y;
+    EXPECT_GT(focused().y, sheet.y + 100);
+    EXPECT_TRUE(inside(focused(), sheet)) << focused().y;
     key(SDLK_ESCAPE);  // closes the sheet; the focus is back on the box
-    EXPECT_DOUBLE_EQ(focusedRect().y, L.languageBox.y);
+    EXPECT_DOUBLE_EQ(focused().y, L.languageBox.y);
 
     d_.open(ScreenKind::LevelSelect);
     key(SDLK_HOME);
     for (int i = 0; i < 4; ++i)
         key(SDLK_DOWN);  // the last row of two cards
     const Rect view = screens::cardGridViewport(800, 480);
-    EXPECT_GT(focusedRect().y, view.y);
-    EXPECT_TRUE(inside(focusedRect(), view)) << focusedRect().y;
+    EXPECT_GT(focused().y, view.y);
+    EXPECT_TRUE(inside(focused(), view)) << focused().y;
 }
 
 // A control drawn disabled never holds the focus. On a fresh board Tab and the arrows pass the
@@ -425,12 +427,6 @@ TEST_F(FocusWalk, ScrollingListsBringTheFocusedElementIntoView) {
 // focus moves on to its nearest neighbour. On the solved board, where undo, hint and restart are
 // all disabled, the back button is all that is left.
 TEST_F(FocusWalk, DisabledControlsAreNeverFocused) {
-    auto focused = [] {
-        const ui::FocusState& f = ui::Game::instance()->focus();
-        return f.index >= 0 && f.index < static_cast<int>(f.rects.size())
-                   ? f.rects[static_cast<size_t>(f.index)]
-                   : Rect{};
-    };
     const double w = 1280;
     auto isBack = [&] { return focused().x == 16 && focused().w == 104; };
     auto isUndo = [&] { return focused().x == w - 16 - 104 && focused().w == 104; };

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/levels.h"
@@ -110,6 +111,14 @@ class FocusWalk : public ::testing::Test {
     // Coral in a thin band just above the rectangle, where a focus ring runs.
     int ringAbove(const Rect& r) const {
         return countNear(d_.snapshot(), {r.x + 24, r.y - 4.5, r.w - 48, 2}, theme::kAccent, 40);
+    }
+
+    // Where the focus is, as registered in the latest frame; empty when nowhere.
+    static Rect focused() {
+        const ui::FocusState& f = ui::Game::instance()->focus();
+        return f.index >= 0 && f.index < static_cast<int>(f.rects.size())
+                   ? f.rects[static_cast<size_t>(f.index)]
+                   : Rect{};
     }
 
     Rect firstMenuButton() {
@@ -380,12 +389,6 @@ TEST_F(ControllerWalk, APadPluggedInOnTheWayWalksTheScreensAndAStickHeldRepeats)
 // The focused element of a scrolling list: with Shift+Tab from the first element to the last
 // one, far below, or down a column of cards in a low window, it ends wholly in view.
 TEST_F(FocusWalk, ScrollingListsBringTheFocusedElementIntoView) {
-    auto focusedRect = [] {
-        const ui::FocusState& f = ui::Game::instance()->focus();
-        return f.index >= 0 && f.index < static_cast<int>(f.rects.size())
-                   ? f.rects[static_cast<size_t>(f.index)]
-                   : Rect{};
-    };
     auto inside = [](const Rect& r, const Rect& view) {
         return r.w > 0 && r.y >= view.y && r.bottom() <= view.bottom();
     };
@@ -396,7 +399,7 @@ TEST_F(FocusWalk, ScrollingListsBringTheFocusedElementIntoView) {
     d_.open(ScreenKind::Licenses);
     key(SDLK_TAB, true);  // the last library's link
     d_.frame();
-    EXPECT_TRUE(inside(focusedRect(), {0, 62, 800, 480 - 62 - 16})) << focusedRect().y;
+    EXPECT_TRUE(inside(focused(), {0, 62, 800, 480 - 62 - 16})) << focused().y;
 
     d_.open(ScreenKind::Settings);
     const screens::SettingsLayout L = screens::settingsLayout(800, 480);
@@ -406,18 +409,66 @@ TEST_F(FocusWalk, ScrollingListsBringTheFocusedElementIntoView) {
     key(SDLK_TAB, true);  // from the language in use, System, back to the last one
     d_.frame();
     const Rect sheet = screens::languageSheetRect(800, 480);
-    EXPECT_GT(focusedRect().y, sheet.y + 100);
-    EXPECT_TRUE(inside(focusedRect(), sheet)) << focusedRect().y;
+    EXPECT_GT(focused().y, sheet.y + 100);
+    EXPECT_TRUE(inside(focused(), sheet)) << focused().y;
     key(SDLK_ESCAPE);  // closes the sheet; the focus is back on the box
-    EXPECT_DOUBLE_EQ(focusedRect().y, L.languageBox.y);
+    EXPECT_DOUBLE_EQ(focused().y, L.languageBox.y);
 
     d_.open(ScreenKind::LevelSelect);
     key(SDLK_HOME);
     for (int i = 0; i < 4; ++i)
         key(SDLK_DOWN);  // the last row of two cards
     const Rect view = screens::cardGridViewport(800, 480);
-    EXPECT_GT(focusedRect().y, view.y);
-    EXPECT_TRUE(inside(focusedRect(), view)) << focusedRect().y;
+    EXPECT_GT(focused().y, view.y);
+    EXPECT_TRUE(inside(focused(), view)) << focused().y;
+}
+
+// A control drawn disabled never holds the focus. On a fresh board Tab and the arrows pass the
+// Undo pill by; once a move is made it takes the focus, and when undoing empties the history the
+// focus moves on to its nearest neighbour. On the solved board, where undo, hint and restart are
+// all disabled, the back button is all that is left.
+TEST_F(FocusWalk, DisabledControlsAreNeverFocused) {
+    const double w = 1280;
+    auto isBack = [&] { return focused().x == 16 && focused().w == 104; };
+    auto isUndo = [&] { return focused().x == w - 16 - 104 && focused().w == 104; };
+    auto isHint = [&] { return focused().x == w - 16 - 2 * 104 - 8 && focused().w == 104; };
+    auto tap = [&](int tube) {
+        key(SDLK_1 + tube);
+        for (int f = 0; f < 14; ++f)
+            d_.frame();  // the flight
+    };
+    ui::GameState one;
+    one.kind = ScreenKind::Playing;
+    one.seed = 5;
+    d_.open(one);
+    key(SDLK_TAB);  // shows the ring
+    const int count = static_cast<int>(ui::Game::instance()->focus().rects.size());
+    for (int i = 0; i < 2 * count && !isHint(); ++i) {
+        EXPECT_FALSE(isUndo()) << "Tab reached the disabled undo";
+        key(SDLK_TAB);
+    }
+    ASSERT_TRUE(isHint());
+    key(SDLK_RIGHT);
+    EXPECT_TRUE(isHint()) << "nothing to its right takes the focus";
+
+    const std::vector<mar::Move> solution = mar::levelSolution(0);
+    tap(solution[0].from);
+    tap(solution[0].to);
+    key(SDLK_RIGHT);
+    ASSERT_TRUE(isUndo()) << "enabled by the move";
+    key(SDLK_RETURN);  // undoes the only move
+    EXPECT_TRUE(isHint()) << "the focus left the undo it disabled";
+    EXPECT_TRUE(ui::Game::instance()->focus().visible);
+
+    for (const mar::Move& m : solution) {
+        tap(m.from);
+        tap(m.to);
+    }
+    ASSERT_EQ(topKind(), ScreenKind::Playing) << "still on the solved board";
+    for (int i = 0; i < count; ++i) {
+        EXPECT_TRUE(isBack()) << "after " << i << " Tabs";
+        key(SDLK_TAB);
+    }
 }
 
 // An arrow that leaves a page of cards turns it and lands on the neighbour in reading order:
@@ -547,5 +598,36 @@ TEST_F(FocusWalk, Screenshots) {
         d_.open(ScreenKind::Settings);
         key(SDLK_DOWN);  // the music slider
         EXPECT_TRUE(d_.snapshot().writePng(base + "_settings.png"));
+        // The open language list, focused on the row below System, where the scrollbar runs.
+        for (int i = 0; i < 3; ++i)
+            key(SDLK_DOWN);
+        key(SDLK_RETURN);
+        key(SDLK_DOWN);
+        EXPECT_TRUE(d_.snapshot().writePng(base + "_language_list.png"));
     }
+    // The full screen row and the language box focused under its heading, in Japanese, in a
+    // large and the smallest window.
+    i18n::setLanguage("ja");
+    for (auto [w, h] : {std::pair{1280, 720}, std::pair{800, 480}}) {
+        d_.resize(w, h);
+        openMenu();
+        key(SDLK_DOWN);
+        d_.open(ScreenKind::Settings);
+        const std::string size = std::to_string(w) + "x" + std::to_string(h);
+        for (int i = 0; i < 3; ++i)
+            key(SDLK_DOWN);
+        EXPECT_TRUE(
+            d_.snapshot().writePng(std::string(dir) + "/focus_ja_fullscreen_" + size + ".png"));
+        key(SDLK_DOWN);
+        EXPECT_TRUE(
+            d_.snapshot().writePng(std::string(dir) + "/focus_ja_language_box_" + size + ".png"));
+    }
+    // A fresh board: Shift+Tab from the first tube walks back past the disabled undo to hint.
+    i18n::setLanguage("en");
+    ui::GameState one;
+    one.kind = ScreenKind::Playing;
+    d_.open(one);
+    key(SDLK_TAB, true);
+    key(SDLK_TAB, true);
+    EXPECT_TRUE(d_.snapshot().writePng(std::string(dir) + "/focus_en_board_header.png"));
 }

@@ -1,11 +1,13 @@
 // The settings screen through the real game loop: scripted pointer and keys on an offscreen
 // window, with the stored settings file checked after each change.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/levels.h"
@@ -425,6 +427,78 @@ TEST_F(SettingsScreen, ResetDeletesProgressButKeepsTheSettings) {
     // The dialog is gone: the next press reaches the controls again.
     click(L.fullscreenRow.x + 5, L.fullscreenRow.cy());
     EXPECT_FALSE(live().fullscreen);
+}
+
+// Whichever control has the focus, its ring leaves every text of the screen as it was drawn
+// without it: in Japanese, whose glyphs reach lowest, in a large and in the smallest window.
+TEST_F(SettingsScreen, TheFocusRingCoversNoText) {
+    i18n::setLanguage("ja");
+    for (auto [w, h] : {std::pair{1280, 720}, std::pair{800, 480}}) {
+        SCOPED_TRACE("window " + std::to_string(w) + " x " + std::to_string(h));
+        open(w, h);
+        const SettingsLayout L = layout();
+        struct Text {
+            std::string s;
+            double x, y, size;
+            bool rightAligned;
+        };
+        const double right = L.x0 + L.cw;
+        const std::vector<Text> texts = {
+            {i18n::tr("settings.music"), L.x0, L.musicY, 12, false},
+            {i18n::tr("settings.musicVolume"), L.x0, L.musicY + 20, 15, false},
+            {screens::volumePercent(live().musicVolume), right, L.musicY + 20, 14, true},
+            {i18n::tr("settings.sfx"), L.x0, L.sfxY, 12, false},
+            {i18n::tr("settings.sfxVolume"), L.x0, L.sfxY + 20, 15, false},
+            {screens::volumePercent(live().sfxVolume), right, L.sfxY + 20, 14, true},
+            {i18n::tr("settings.fullscreen"), L.x0, L.fullscreenRow.y + 11, 16, false},
+            {i18n::tr("settings.language"), L.x0, L.languageY, 12, false},
+            {i18n::tr("settings.languageSystem"), L.x0 + 14, L.languageBox.y + 12, 16, false},
+        };
+        // Each text's ink: the bounding box of its dark pixels within its line.
+        std::vector<ui::Rect> bands;
+        canvas_->frame(t_, [&](ui::Ctx& c) {
+            for (const Text& t : texts) {
+                double tw = 0, th = 0;
+                ui::measureText(c.cr, t.s, theme::textStyle(theme::TextRole::Body, t.size), &tw,
+                                &th);
+                bands.push_back({t.rightAligned ? t.x - tw : t.x, t.y, tw, th});
+            }
+        });
+        frame(Pointer{5, 5});  // the mouse hides any ring left from before
+        idle();
+        const harness::Image plain = canvas_->snapshot();
+        std::vector<ui::Rect> ink;
+        for (const ui::Rect& b : bands) {
+            int x0 = 1 << 20, y0 = 1 << 20, x1 = -1, y1 = -1;
+            for (int y = static_cast<int>(b.y); y < static_cast<int>(b.bottom()); ++y)
+                for (int x = static_cast<int>(b.x); x < static_cast<int>(b.right()); ++x)
+                    if (harness::brightness(plain.at(x, y)) < 600) {
+                        x0 = std::min(x0, x);
+                        y0 = std::min(y0, y);
+                        x1 = std::max(x1, x);
+                        y1 = std::max(y1, y);
+                    }
+            ASSERT_GE(x1, 0) << "no ink in the band at y " << b.y;
+            ink.push_back({double(x0), double(y0), double(x1 - x0 + 1), double(y1 - y0 + 1)});
+        }
+
+        // Back, both sliders, the full screen row, the language box and the reset button.
+        key(SDLK_TAB);  // shows the ring on the back button
+        for (int control = 0; control < 6; ++control) {
+            idle();
+            const harness::Image focused = canvas_->snapshot();
+            for (size_t i = 0; i < ink.size(); ++i) {
+                int changed = 0;
+                for (int y = static_cast<int>(ink[i].y); y < ink[i].bottom(); ++y)
+                    for (int x = static_cast<int>(ink[i].x); x < ink[i].right(); ++x)
+                        if (std::abs(harness::brightness(focused.at(x, y)) -
+                                     harness::brightness(plain.at(x, y))) > 24)
+                            ++changed;
+                EXPECT_EQ(changed, 0) << "the ring of control " << control << " covers text " << i;
+            }
+            key(SDLK_TAB);
+        }
+    }
 }
 
 TEST_F(SettingsScreen, AnUnknownStoredLanguageShowsSystemInTheBox) {

@@ -12,6 +12,7 @@
 #include "i18n/dates.h"
 #include "i18n/i18n.h"
 #include "theme/theme.h"
+#include "ui/focus.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -410,6 +411,43 @@ TEST(Scrolling, TheScrollbarShowsOnlyForTallContentAndTracksTheOffset) {
     f.clear();
     ui::scrollbar(f.ctx, vp, 100000, 0);  // never shorter than 30
     EXPECT_EQ(f.inkRows(246), 30);
+}
+
+// A focused list row draws its ring wholly inside itself: the list's rounded clip and its
+// scrollbar, drawn over the rows, leave every ring pixel as it was, on the top row and on one in
+// the middle alike.
+TEST(Scrolling, AFocusedRowsRingShowsWholeInsideTheListBesideItsScrollbar) {
+    const ui::Rect list{40, 40, 300, 132};  // three rows of 44
+    auto draw = [&](int focusedRow, bool inList) {
+        Frame f(400, 220);
+        ui::FocusState focus;
+        focus.index = focusedRow;  // the rows register in order
+        focus.visible = true;
+        f.ctx.focus = &focus;
+        cairo_save(f.cr);
+        if (inList) {
+            ui::roundedRectPath(f.cr, list, 16);
+            cairo_clip(f.cr);
+        }
+        for (int i = 0; i < 3; ++i)
+            ui::dropdownRow(f.ctx, {list.x, list.y + 44 * i, list.w, 44}, "Dansk", i == 0);
+        cairo_restore(f.cr);
+        if (inList) ui::scrollbar(f.ctx, list, 400, 0);
+        return f.pixels();
+    };
+    const std::vector<uint32_t> plain = draw(-1, false);
+    for (int row : {0, 1}) {
+        SCOPED_TRACE("row " + std::to_string(row));
+        const std::vector<uint32_t> ring = draw(row, false), listed = draw(row, true);
+        int ringPixels = 0, lost = 0;
+        for (size_t i = 0; i < plain.size(); ++i) {
+            if (ring[i] == plain[i]) continue;
+            ++ringPixels;
+            if (listed[i] != ring[i]) ++lost;
+        }
+        EXPECT_GT(ringPixels, 1000);
+        EXPECT_EQ(lost, 0);
+    }
 }
 
 // ---- Stars ----

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -212,7 +213,10 @@ class Settings : public ui::Screen {
         const double knobX = on ? sw.right() - 14 : sw.x + 14;
         ui::fillCircle(cr, m.x(knobX), sw.cy(), 11, kWhite, 1);
         const ui::FocusHit focus = c.focusable(row);
-        if (focus.ring) ui::drawFocusRing(cr, row.inset(2), 10);
+        // Reaching past the row's ends, where the label starts, but not into the rows above and
+        // below.
+        if (focus.ring)
+            ui::drawFocusRing(cr, ui::Rect{row.x - 8, row.y + 4, row.w + 16, row.h - 8}, 10);
         return c.takeClick(row) || focus.activated;
     }
 
@@ -226,7 +230,8 @@ class Settings : public ui::Screen {
         ui::drawText(cr, m.x(box.x + 14), box.y + 12, label,
                      m.text(style(16, true, theme::kText, box.w - 50)));
         ui::drawCaret(cr, m.x(box.right() - 20), box.y + 23, 14, theme::kTextMuted, 1);
-        if (focus.ring) ui::drawFocusRing(cr, box, 12);
+        // Inside the box, clear of the heading just above it.
+        if (focus.ring) ui::drawFocusRing(cr, box.inset(ui::kFocusRingReach), 5);
         return c.takeClick(box) || focus.activated;
     }
 
@@ -245,14 +250,12 @@ class Settings : public ui::Screen {
 
     void drawLanguageSheet(ui::Ctx& c) {
         cairo_t* cr = c.cr;
-        const store::Settings& s = c.settings();
         ui::fillRect(cr, ui::Rect{0, 0, c.w, c.h}, 0x000000, 0.4);
         const ui::Rect sheet = languageSheetRect(c.w, c.h);
         ui::fillRoundedRect(cr, sheet, 16, theme::kBg, 1);
         ui::strokeRoundedRect(cr, sheet.inset(0.5), 16, 1, theme::kBorder, 1);
 
-        const std::vector<i18n::Language>& langs = i18n::languages();
-        const double contentH = (langs.size() + 1) * kRowH;
+        const double contentH = (i18n::languages().size() + 1) * kRowH;
         ui::applyScroll(c, sheet, contentH, &langScroll_);
 
         // A press is the sheet's to judge only if nothing took it before (the box press that
@@ -261,30 +264,49 @@ class Settings : public ui::Screen {
         const bool freePress = c.in.pressed && !c.clickUsed;
         if (freePress && !c.hover(sheet)) c.clickUsed = true;
 
-        const std::string active = knownLanguage(s);
-        std::string picked;
-        bool wasPicked = false;
         // The sheet is modal for the focus, which starts on the language in use and scrolls
-        // with it; the rows are placed once to find the focused one, then drawn.
+        // with it.
         c.focusLayer();
-        const int firstRow = c.focusCount();
-        auto rowRect = [&](size_t i) {
-            return ui::Rect{sheet.x, sheet.y + i * kRowH - langScroll_, sheet.w, kRowH};
-        };
-        if (c.focusShown()) {
-            const int k = c.focusIndex() - firstRow;
-            if (k >= 0 && k <= static_cast<int>(langs.size())) {
-                const ui::Rect r = rowRect(static_cast<size_t>(k));
-                if (r.y < sheet.y) langScroll_ -= sheet.y - r.y;
-                if (r.bottom() > sheet.bottom()) langScroll_ += r.bottom() - sheet.bottom();
-                langScroll_ = std::clamp(langScroll_, 0.0, std::max(0.0, contentH - sheet.h));
-            }
+        scrollToFocusedRow(c, sheet, contentH);
+        const std::optional<std::string> picked = languageRows(c, sheet);
+        ui::scrollbar(c, sheet, contentH, langScroll_);
+
+        if (picked) {
+            pick(c, *picked);
+        } else if (freePress || c.in.hasKey(kEscape)) {
+            langOpen_ = false;
         }
-        cairo_save(cr);
-        ui::roundedRectPath(cr, sheet, 16);
-        cairo_clip(cr);
+        c.clickUsed = true;
+    }
+
+    // Row i of the sheet (0: System) where the scroll puts it.
+    ui::Rect languageRowRect(const ui::Rect& sheet, size_t i) const {
+        return ui::Rect{sheet.x, sheet.y + i * kRowH - langScroll_, sheet.w, kRowH};
+    }
+
+    // The rows are about to register, from the next place in the focus order on: when one of
+    // them has the focus, the sheet scrolls as little as needed to show it whole.
+    void scrollToFocusedRow(const ui::Ctx& c, const ui::Rect& sheet, double contentH) {
+        if (!c.focusShown()) return;
+        const int k = c.focusIndex() - c.focusCount();
+        if (k < 0 || k > static_cast<int>(i18n::languages().size())) return;
+        const ui::Rect r = languageRowRect(sheet, static_cast<size_t>(k));
+        if (r.y < sheet.y) langScroll_ -= sheet.y - r.y;
+        if (r.bottom() > sheet.bottom()) langScroll_ += r.bottom() - sheet.bottom();
+        langScroll_ = std::clamp(langScroll_, 0.0, std::max(0.0, contentH - sheet.h));
+    }
+
+    // Draws the rows clipped to the sheet; returns the code of the row chosen ("" for System),
+    // if one was.
+    std::optional<std::string> languageRows(ui::Ctx& c, const ui::Rect& sheet) const {
+        const std::vector<i18n::Language>& langs = i18n::languages();
+        const std::string active = knownLanguage(c.settings());
+        std::optional<std::string> picked;
+        cairo_save(c.cr);
+        ui::roundedRectPath(c.cr, sheet, 16);
+        cairo_clip(c.cr);
         for (size_t i = 0; i <= langs.size(); ++i) {
-            const ui::Rect row = rowRect(i);
+            const ui::Rect row = languageRowRect(sheet, i);
             const std::string code = i == 0 ? "" : langs[i - 1].code;
             if (row.bottom() <= sheet.y || row.y >= sheet.bottom()) {
                 c.focusable(row, code == active);  // out of sight, but the focus reaches it
@@ -294,20 +316,10 @@ class Settings : public ui::Screen {
                 i == 0 ? i18n::tr("settings.languageSystem") : langs[i - 1].nativeName;
             // Each name in its own language, so 中文 takes Chinese and 日本語 Japanese forms.
             const char* shaping = i == 0 ? nullptr : i18n::shapingLanguageOf(code);
-            if (ui::dropdownRow(c, row, label, code == active, shaping)) {
-                picked = code;
-                wasPicked = true;
-            }
+            if (ui::dropdownRow(c, row, label, code == active, shaping) && !picked) picked = code;
         }
-        cairo_restore(cr);
-        ui::scrollbar(c, sheet, contentH, langScroll_);
-
-        if (wasPicked) {
-            pick(c, picked);
-        } else if (freePress || c.in.hasKey(kEscape)) {
-            langOpen_ = false;
-        }
-        c.clickUsed = true;
+        cairo_restore(c.cr);
+        return picked;
     }
 
     void pick(const ui::Ctx& c, const std::string& code) {

@@ -93,6 +93,9 @@ struct Ctx {
     FocusState* focus = nullptr;
     // Registers a focusable element drawn at r; preferred marks where the focus first lands.
     FocusHit focusable(const Rect& r, bool preferred = false);
+    // Registers an element drawn disabled: it keeps its place in the order, so the others keep
+    // theirs while it comes and goes, but the focus never rests on it.
+    FocusHit unfocusable(const Rect& r);
     // How many elements registered so far this frame: the next one's place in the order.
     int focusCount() const;
     int focusIndex() const;

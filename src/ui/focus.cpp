@@ -15,6 +15,9 @@ namespace ui {
 namespace {
 
 constexpr double kSideWeight = 3;  // a sideways step counts this many steps ahead
+constexpr double kRingOut = 3;     // the ring's line runs this far outside the rectangle
+constexpr double kHaloWidth = 8;   // the halo is centred on that line
+static_assert(kRingOut + kHaloWidth / 2 == kFocusRingReach, "the halo's outer edge");
 
 bool isActivateKey(int k) {
     return k == SDLK_RETURN || k == SDLK_KP_ENTER || k == SDLK_SPACE;
@@ -28,6 +31,22 @@ bool isNavigationKey(int k) {
 // The gap between [a0, a1] and [b0, b1]; 0 when they overlap.
 double gap(double a0, double a1, double b0, double b1) {
     return std::max({0.0, b0 - a1, a0 - b1});
+}
+
+// Of the elements open (indices into rects), the one whose centre lies nearest to r's; the
+// first of equally near ones.
+int nearestTo(const std::vector<Rect>& rects, const std::vector<int>& open, const Rect& r) {
+    int best = open.front();
+    double bestD = std::numeric_limits<double>::infinity();
+    for (int i : open) {
+        const Rect& b = rects[static_cast<size_t>(i)];
+        const double d = std::hypot(b.cx() - r.cx(), b.cy() - r.cy());
+        if (d < bestD - 1e-9) {
+            best = i;
+            bestD = d;
+        }
+    }
+    return best;
 }
 
 }  // namespace
@@ -70,6 +89,7 @@ void focusReset(FocusState& f) {
     f.index = -1;
     f.beneath = -1;
     f.rects.clear();
+    f.disabled.clear();
     f.layerStart = 0;
     f.preferred = -1;
     f.activate = -1;
@@ -77,6 +97,7 @@ void focusReset(FocusState& f) {
 
 void focusBeginFrame(FocusState& f, Input& in) {
     f.rects.clear();
+    f.disabled.clear();
     f.layerStart = 0;
     f.preferred = -1;
     f.activate = -1;
@@ -113,23 +134,33 @@ void focusEndFrame(FocusState& f, const Input& in, bool rtl) {
         f.index = f.beneath;
         f.beneath = -1;
     }
-    if (n == lo) return;
+    // The layer's elements the focus may rest on, in registration order.
+    std::vector<int> open;
+    for (int i = lo; i < n; ++i)
+        if (!f.disabled[static_cast<size_t>(i)]) open.push_back(i);
+    if (open.empty()) return;
     if (f.index < 0 || f.index >= n) {
         if (f.index >= n && f.index >= 0 && lo == 0) {
             f.index = n - 1;  // fewer elements than before: the last one
         } else {
-            f.index = f.preferred >= lo && f.preferred < n ? f.preferred : lo;
+            f.index = f.preferred >= lo && f.preferred < n ? f.preferred : open.front();
         }
     }
+    if (f.disabled[static_cast<size_t>(f.index)])
+        f.index = nearestTo(f.rects, open, f.rects[static_cast<size_t>(f.index)]);
     if (!f.visible) return;
 
-    const std::vector<Rect> reachable(f.rects.begin() + lo, f.rects.end());
+    std::vector<Rect> reachable;
+    for (int i : open)
+        reachable.push_back(f.rects[static_cast<size_t>(i)]);
+    const int count = static_cast<int>(open.size());
     for (int k : in.keys) {
-        const int here = f.index - lo;
+        const int here =
+            static_cast<int>(std::find(open.begin(), open.end(), f.index) - open.begin());
         int next = -1;
         switch (k) {
             case SDLK_TAB:
-                next = (here + (in.shift ? n - lo - 1 : 1)) % (n - lo);
+                next = (here + (in.shift ? count - 1 : 1)) % count;
                 break;
             case SDLK_LEFT:
                 next = focusNeighbour(reachable, here, FocusDir::Left, rtl);
@@ -146,15 +177,15 @@ void focusEndFrame(FocusState& f, const Input& in, bool rtl) {
             default:
                 break;
         }
-        if (next >= 0) f.index = lo + next;
+        if (next >= 0) f.index = open[static_cast<size_t>(next)];
     }
 }
 
 void drawFocusRing(cairo_t* cr, const Rect& r, double radius) {
-    const Rect ring{r.x - 3, r.y - 3, r.w + 6, r.h + 6};
-    const double rad = radius > 0 ? radius + 3 : 3;
+    const Rect ring = r.inset(-kRingOut);
+    const double rad = radius > 0 ? radius + kRingOut : kRingOut;
     // The halo first, so the coral line reads on dark sea and pale sand alike.
-    strokeRoundedRect(cr, ring, rad, 8, 0xFFFFFF, 0.6);
+    strokeRoundedRect(cr, ring, rad, kHaloWidth, 0xFFFFFF, 0.6);
     strokeRoundedRect(cr, ring, rad, 3.5, theme::kAccent, 1);
 }
 
@@ -184,11 +215,20 @@ FocusHit Ctx::focusable(const Rect& r, bool preferred) {
     if (!focus) return hit;
     const int i = static_cast<int>(focus->rects.size());
     focus->rects.push_back(r);
+    focus->disabled.push_back(false);
     if (preferred && focus->preferred < focus->layerStart) focus->preferred = i;
     hit.focused = i == focus->index;
     hit.ring = hit.focused && focus->visible;
     hit.activated = i == focus->activate;
     return hit;
+}
+
+FocusHit Ctx::unfocusable(const Rect& r) {
+    if (focus) {
+        focus->rects.push_back(r);
+        focus->disabled.push_back(true);
+    }
+    return FocusHit{};
 }
 
 int Ctx::focusCount() const {

@@ -33,9 +33,10 @@ struct FocusState {
 
     // This frame's registrations.
     std::vector<Rect> rects;
-    int layerStart = 0;  // elements before it lie under a modal layer and cannot be reached
-    int preferred = -1;  // where the focus first lands; the layer's first element otherwise
-    int activate = -1;   // the element activated this frame
+    std::vector<bool> disabled;  // one per rectangle: drawn disabled, never focused
+    int layerStart = 0;          // elements before it lie under a modal layer and cannot be reached
+    int preferred = -1;          // where the focus first lands; the layer's first element otherwise
+    int activate = -1;           // the element activated this frame
 };
 
 // A fresh screen: no element focused yet; whether the ring shows carries over.
@@ -43,8 +44,13 @@ void focusReset(FocusState& f);
 // Before the screen's frame: the mouse hides the ring, a navigation key shows it (and does
 // nothing more), Enter or Space picks the element to activate. Keys used are taken out of in.
 void focusBeginFrame(FocusState& f, Input& in);
-// After the screen's frame: arrows and Tab left in in move the focus.
+// After the screen's frame: arrows and Tab left in in move the focus. When the focused element
+// was drawn disabled, the focus moves to the nearest one that was not.
 void focusEndFrame(FocusState& f, const Input& in, bool rtl);
+
+// How far the ring reaches beyond the rectangle it is drawn around: r.inset(kFocusRingReach)
+// keeps it wholly inside r, clear of neighbours close by and of a list's clipping.
+constexpr double kFocusRingReach = 7;
 
 // The ring around a focused widget: a light halo and a coral line along its outline.
 void drawFocusRing(cairo_t* cr, const Rect& r, double radius);

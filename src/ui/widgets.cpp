@@ -128,7 +128,7 @@ void sandFrame(cairo_t* cr, const Rect& r, double radius, uint32_t fill, double 
 
 bool menuButton(Ctx& ctx, const Rect& rect, const std::string& label, const MenuBtnOpts& opts) {
     cairo_t* cr = ctx.cr;
-    const FocusHit focus = ctx.focusable(rect);
+    const FocusHit focus = opts.disabled ? ctx.unfocusable(rect) : ctx.focusable(rect);
     Rect r = rect;
     double alphaMul = 1;
     if (opts.breatheIndex >= 0) {
@@ -170,7 +170,7 @@ bool menuButton(Ctx& ctx, const Rect& rect, const std::string& label, const Menu
 bool pillButton(Ctx& ctx, const Rect& rect, const std::string& label, PillIcon icon,
                 bool disabled) {
     cairo_t* cr = ctx.cr;
-    const FocusHit focus = ctx.focusable(rect);
+    const FocusHit focus = disabled ? ctx.unfocusable(rect) : ctx.focusable(rect);
     Rect r = rect;
     const double contentAlpha = disabled ? 0.45 : 1;
     const double faceAlpha = disabled ? 0.4275 : 0.95;
@@ -202,7 +202,7 @@ bool pillButton(Ctx& ctx, const Rect& rect, const std::string& label, PillIcon i
 
 bool plainButton(Ctx& ctx, const Rect& r, const std::string& label, bool disabled) {
     cairo_t* cr = ctx.cr;
-    const FocusHit focus = ctx.focusable(r);
+    const FocusHit focus = disabled ? ctx.unfocusable(r) : ctx.focusable(r);
     const double a = disabled ? 0.45 : 1;
     fillRoundedRect(cr, r, 14, theme::kBgElevated, a);
     strokeRoundedRect(cr, r.inset(0.5), 14, 1, theme::kBorder, a);
@@ -291,8 +291,12 @@ bool dropdownRow(Ctx& ctx, const Rect& r, const std::string& label, bool active,
     const Mirror m(r);
     drawText(cr, m.x(r.x + 18), r.y + r.h / 2 - 11, label, m.text(st));
     if (active) drawCheck(cr, m.x(r.x + r.w - 24), r.y + r.h / 2, 14, kOnAccent, 1);
-    // Inside the row: the list around it clips whatever stands out.
-    if (focus.ring) drawFocusRing(cr, r.inset(5), 8);
+    // Wholly inside the row, which the list around it clips (a unit more, for the list's rounded
+    // corners), and clear of the list's scrollbar in the last 6 units (see ui::scrollbar).
+    if (focus.ring) {
+        const double side = kFocusRingReach + 6, top = kFocusRingReach + 1;
+        drawFocusRing(cr, Rect{r.x + side, r.y + top, r.w - 2 * side, r.h - 2 * top}, 8);
+    }
     return ctx.takeClick(r) || focus.activated;
 }
 
@@ -352,10 +356,12 @@ double slider(Ctx& ctx, const Rect& r, double value) {
     if (trackW * v > 0)
         fillRoundedRect(cr, m.rect(Rect{trackX, trackY, trackW * v, 6}), 3, theme::kAccent, 1);
     const double x = m.x(trackX + v * trackW), cy = r.y + r.h / 2;
+    // Tight about the thumb, so it keeps clear of the label above the slider; under the thumb,
+    // which may touch it.
+    if (focus.ring) drawFocusRing(cr, Rect{r.x - 2, cy - 11, r.w + 4, 22}, 11);
     fillCircle(cr, x, cy + 2, 11, theme::kShadow, 0.25);
     fillCircle(cr, x, cy, 11, kWhite, 1);
     strokeCircle(cr, x, cy, 10, 2, theme::kAccent, 1);
-    if (focus.ring) drawFocusRing(cr, Rect{r.x - 2, cy - 13, r.w + 4, 26}, 13);
     return v;
 }
 

@@ -21,7 +21,7 @@ secs=$1
 shift
 if ! [[ $secs =~ ^[0-9]+$ ]] || [ "$secs" -eq 0 ]; then usage; fi
 
-all=(fuzz_json fuzz_settings fuzz_savegame fuzz_solves fuzz_progress fuzz_i18n)
+all=(fuzz_json fuzz_settings fuzz_savegame fuzz_solves fuzz_progress fuzz_puzzles fuzz_i18n)
 targets=()
 for t in "$@"; do
     name=fuzz_${t#fuzz_}

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/json.h"
+#include "core/puzzle_code.h"
 #include "core/storage.h"
 #include "test_support.h"
 
@@ -21,7 +22,8 @@ using namespace testsupport;
 
 namespace {
 
-const char* const kTargets[] = {"settings.json", "save.json", "solves.json", "progress.json"};
+const char* const kTargets[] = {"settings.json", "save.json", "solves.json", "progress.json",
+                                "puzzles.json"};
 const int kProbeLevels[] = {0, 1, 2, 3, 4, 5, 9, 104, -1, INT_MAX};
 
 struct Hostile {
@@ -123,6 +125,9 @@ class HostileFiles : public ::testing::Test {
         }
         if (target != "solves.json") {
             EXPECT_TRUE(store::listSolves().empty()) << where;
+        }
+        if (target != "puzzles.json") {
+            EXPECT_TRUE(store::listPuzzleResults().empty()) << where;
         }
         if (target != "progress.json") {
             EXPECT_EQ(store::unlockedLevel(), 1) << where;
@@ -297,6 +302,31 @@ TEST_F(HostileFiles, ProgressReadsAsAtLeastOneUnlockedAndUpdatesKeepTheOtherBest
     });
 }
 
+TEST_F(HostileFiles, PuzzleResultsAreWholeOrLeftOutAndANewOneIsAlwaysKeptFirst) {
+    overAll("puzzles.json", [](const Hostile& h, const std::string& where) {
+        const json::Value doc = json::parse(h.text);
+        const std::vector<store::PuzzleResult> list = store::listPuzzleResults();
+        EXPECT_LE(list.size(), doc["results"].size()) << where;
+        for (const store::PuzzleResult& r : list) {
+            EXPECT_TRUE(puzzle::decode(r.code)) << where;
+            EXPECT_GE(r.moves, r.optimum) << where;
+            EXPECT_GE(r.optimum, 1) << where;
+            EXPECT_GE(r.stars, 1) << where;
+            EXPECT_LE(r.stars, 3) << where;
+        }
+        store::PuzzleResult fresh;
+        fresh.code = "3D2-266-GGG";
+        fresh.moves = fresh.optimum = 35;
+        fresh.stars = 3;
+        store::recordPuzzleResult(fresh);
+        const std::vector<store::PuzzleResult> after = store::listPuzzleResults();
+        ASSERT_FALSE(after.empty()) << where;
+        EXPECT_EQ(after[0].code, fresh.code) << where;
+        EXPECT_EQ(after.size(), std::min(list.size() + 1, size_t{1000})) << where;
+        EXPECT_TRUE(json::parse(readText(file("puzzles.json"))).isObject()) << where;
+    });
+}
+
 TEST_F(HostileFiles, ADirectoryInAFilesPlaceReadsAsMissingAndItsSaveReportsOneLine) {
     for (const char* target : kTargets) {
         clean();
@@ -319,6 +349,7 @@ TEST_F(HostileFiles, ADirectoryInAFilesPlaceReadsAsMissingAndItsSaveReportsOneLi
         if (name == "progress.json") {
             EXPECT_EQ(store::advanceUnlockedLevel(4), 4);
         }
+        if (name == "puzzles.json") store::recordPuzzleResult(store::PuzzleResult{});
         EXPECT_EQ(testing::internal::GetCapturedStderr(), line) << target;
         EXPECT_TRUE(fs::is_directory(file(target) + "/inside")) << target;
     }

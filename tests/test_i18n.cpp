@@ -214,8 +214,9 @@ TEST(I18n, EveryCatalogueHasTheEnglishKeysAndPlaceholders) {
         return std::make_pair(plain, plural);
     };
     const auto [enPlain, enPlural] = plainKeys(en);
-    ASSERT_EQ(enPlain.size(), 104u);
-    ASSERT_EQ(enPlural.size(), 1u);
+    // The catalogue only ever grows; a generated unit that lost its texts would hold far fewer.
+    ASSERT_GE(enPlain.size(), 111u);
+    ASSERT_GE(enPlural.size(), 1u);
     for (int c = 0; c < i18n_data::kCatalogCount; ++c) {
         const i18n_data::Catalog& cat = i18n_data::kCatalogs[c];
         const auto [plain, plural] = plainKeys(cat);

@@ -29,7 +29,10 @@ std::optional<PuzzleResult> resultFrom(const json::Value& v) {
         r.solvedOn = v["solvedOn"].asString();
     r.moves = v["moves"].asInt(0);
     r.optimum = v["optimum"].asInt(0);
-    if (r.moves <= 0 || r.optimum <= 0 || r.moves < r.optimum) return std::nullopt;
+    // No puzzle of any size needs more than a few hundred moves; beyond that the counts are damage.
+    constexpr int kMaxMoves = 1000000, kMaxOptimum = 1000;
+    if (r.optimum <= 0 || r.optimum > kMaxOptimum || r.moves < r.optimum || r.moves > kMaxMoves)
+        return std::nullopt;
     r.hints = std::max(v["hints"].asInt(0), 0);
     r.stars = v["stars"].asInt(0);
     // The file's stars are taken only as far as the moves and hints earn them.

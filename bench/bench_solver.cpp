@@ -180,8 +180,6 @@ int main() {
         "still-solvable check", checkMs.size(), c.median, c.p99, c.max, share(checkMs, kTargetMs));
     jobs.print();
     hints::shutdown();
-    struct rusage ru {};
-    getrusage(RUSAGE_SELF, &ru);
-    std::printf("process peak resident memory %.1f MB\n", ru.ru_maxrss / 1024.0);
+    std::printf("process peak resident memory %.1f MB\n", peakResidentMb());
     return 0;
 }

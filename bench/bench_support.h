@@ -3,6 +3,7 @@
 #pragma once
 
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <time.h>
 
 #include <algorithm>
@@ -40,6 +41,13 @@ inline double cpuSeconds() {
     timespec ts{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+// The process's peak resident memory so far.
+inline double peakResidentMb() {
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return ru.ru_maxrss / 1024.0;
 }
 
 inline double cpuMs() {

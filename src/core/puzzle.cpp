@@ -23,8 +23,8 @@ const Shape kShapesV1[kSizeCount] = {
 
 // Starts drawn before the generator settles for the proven start nearest to the range.
 constexpr int kMaxAttempts = 64;
-// Positions one proof may keep; a start that needs more is passed over. About 40 MB of tables.
-constexpr size_t kProofPositions = 600'000;
+// Positions one proof may keep; a start that needs more is passed over. About 37 MB of tables.
+constexpr size_t kProofPositions = 400'000;
 
 const std::vector<Step> kSteps = {
     {"puzzles.stepTiny", 1, 4},    {"puzzles.stepSmall", 5, 7},  {"puzzles.stepMedium", 8, 10},

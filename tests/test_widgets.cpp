@@ -332,6 +332,10 @@ TEST(ConfirmDialog, SwallowsTheFramesClickAndAnswersOnlyForItsButtons) {
     const ui::DialogLayout small = ui::dialogLayout(300, 200);
     EXPECT_EQ(small.box.w, 252);
     EXPECT_EQ(small.box.h, 120);
+    i18n::setLanguage("he");  // right to left the answers change sides
+    EXPECT_EQ(ui::dialogLayout(640, 480).cancel.x, 330);
+    EXPECT_EQ(ui::dialogLayout(640, 480).confirm.x, 130);
+    i18n::setLanguage("en");
 
     auto ask = [&] { return ui::confirmDialog(f.ctx, "Reset?", "Sure?", "Reset", "Keep"); };
     f.press(10, 10);  // outside the box

@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "i18n/dates.h"
+#include "i18n/i18n.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
 
@@ -28,6 +30,8 @@ DialogLayout dialogLayout(double w, double h) {
     const double btnW = (bw - 60) / 2, btnY = d.box.bottom() - 20 - 46;
     d.cancel = Rect{d.box.x + 20, btnY, btnW, 46};
     d.confirm = Rect{d.box.right() - 20 - btnW, btnY, btnW, 46};
+    // Right to left the harmless answer comes first, at the right.
+    if (i18n::currentIsRtl()) std::swap(d.cancel, d.confirm);
     return d;
 }
 

@@ -163,6 +163,42 @@ TEST_F(MenuScreen, EachButtonLeadsToItsScreen) {
     EXPECT_TRUE(loop.frame([](ui::Input& in) { in.keys.push_back(27); }));
 }
 
+// Daily, endless and "enter a code" are one click, or focus steps and one press, from the menu
+// at the smallest window and a common one, left to right and right to left, and stay inside it.
+TEST_F(MenuScreen, ThePuzzleScreensAreOneStepAway) {
+    const ScreenKind kinds[] = {ScreenKind::Daily, ScreenKind::Endless, ScreenKind::EnterCode};
+    for (const char* lang : {"en", "ar"}) {
+        i18n::setLanguage(lang);
+        for (auto [w, h] : {std::pair{800, 480}, std::pair{1280, 720}}) {
+            ScreenDriver loop(w, h);
+            const std::vector<ui::Rect> column = openMenu(loop, 6);
+            const std::vector<ui::Rect> row = screens::menuPuzzleRects(w, h, column.back());
+            ASSERT_EQ(row.size(), 3u);
+            for (const ui::Rect& r : row) {
+                EXPECT_GE(r.x, 0);
+                EXPECT_LE(r.right(), w);
+                EXPECT_GE(r.y, column.back().bottom());
+                EXPECT_LE(r.bottom(), h - 24);  // clear of the footer
+            }
+            // Daily comes first in reading order.
+            EXPECT_EQ(row[0].x < row[2].x, std::string(lang) == "en");
+            for (int i = 0; i < 3; ++i) {
+                openMenu(loop, 6);
+                EXPECT_FALSE(loop.click(row[i]));
+                EXPECT_EQ(topKind(), kinds[i]) << lang << " " << w << " " << i;
+                EXPECT_EQ(ui::Game::instance()->depth(), 1 + 1);
+            }
+            // By keys: from the first button, Down reaches the row and lands right below Quit.
+            openMenu(loop, 6);
+            for (int i = 0; i < 7; ++i)
+                loop.key(SDLK_DOWN);
+            loop.key(SDLK_RETURN);
+            EXPECT_EQ(topKind(), ScreenKind::Endless) << lang << " " << w;
+        }
+    }
+    i18n::setLanguage("en");
+}
+
 TEST_F(MenuScreen, AControllersBAsksBeforeQuittingWhileEscapeQuitsAtOnce) {
     ScreenDriver loop(800, 480);
     const std::vector<ui::Rect> buttons = openMenu(loop, 6);

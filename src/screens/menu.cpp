@@ -13,6 +13,7 @@
 #include "screens/screens.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
+#include "ui/mirror.h"
 #include "ui/title.h"
 #include "ui/widgets.h"
 
@@ -72,7 +73,8 @@ class Menu : public ui::Screen {
 
         if (buttons(c, size)) return;
 
-        ui::footer(c, c.h);
+        // A window too low for both gives the row the footer's place.
+        if (lastRowBottom_ <= c.h - 24) ui::footer(c, c.h);
 
         if (quitAsked_) {
             c.in = input;
@@ -136,6 +138,27 @@ class Menu : public ui::Screen {
             c.quitRequested = true;
             return true;
         }
+        return puzzleRow(c, rects.back());
+    }
+
+    // The three ways to the generated puzzles, one step from the menu at every size.
+    bool puzzleRow(ui::Ctx& c, const ui::Rect& last) {
+        const std::vector<ui::Rect> row = menuPuzzleRects(c.w, c.h, last);
+        lastRowBottom_ = row.back().bottom();
+        const struct {
+            const char* label;
+            ui::ScreenKind kind;
+        } entries[] = {{"menu.daily", ui::ScreenKind::Daily},
+                       {"menu.endless", ui::ScreenKind::Endless},
+                       {"menu.enterCode", ui::ScreenKind::EnterCode}};
+        ui::MenuBtnOpts o;
+        o.fontSize = menuButtonFontSize(c.w, c.h) - 1;
+        for (size_t i = 0; i < row.size(); ++i) {
+            if (!ui::menuButton(c, row[i], i18n::tr(entries[i].label), o)) continue;
+            audio::play(audio::Sfx::Click);
+            c.push(record(entries[i].kind));
+            return true;
+        }
         return false;
     }
 
@@ -154,6 +177,7 @@ class Menu : public ui::Screen {
     int unlocked_;
     bool quitAsked_ = false;
     double lastInput_ = -1;
+    double lastRowBottom_ = 0;
 };
 
 }  // namespace
@@ -180,6 +204,22 @@ std::vector<ui::Rect> menuButtonRects(double w, double h, double titleSize, int 
     std::vector<ui::Rect> rects;
     for (int i = 0; i < count; ++i)
         rects.push_back(ui::Rect{(w - bw) / 2, y0 + i * (bh + gap), bw, bh});
+    return rects;
+}
+
+std::vector<ui::Rect> menuPuzzleRects(double w, double h, const ui::Rect& last) {
+    // Wider than the column, so that three labels fit side by side; it stays within the margin
+    // of 56 the column keeps below itself.
+    const bool shortWindow = h < 500;
+    const double gap = shortWindow ? 8 : 12;
+    const double bh = shortWindow ? 34 : 40;
+    const double rowW = std::min(w - 24, 1.7 * last.w);
+    const double bw = (rowW - 2 * gap) / 3;
+    const ui::Mirror m(0, w);
+    std::vector<ui::Rect> rects;
+    for (int i = 0; i < 3; ++i)
+        rects.push_back(
+            m.rect(ui::Rect{(w - rowW) / 2 + i * (bw + gap), last.bottom() + gap, bw, bh}));
     return rects;
 }
 

@@ -4,8 +4,10 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "core/daily.h"
 #include "core/puzzle_code.h"
@@ -72,7 +74,10 @@ TEST_F(PuzzleScreens, TheDailyDaysAndStreaksFollowTheStoredResults) {
     store::recordPuzzleResult(dailyResult(daysBefore(today, 2), today));  // played again later
     store::recordPuzzleResult(dailyResult(daysBefore(today, 40), daysBefore(today, 40)));
 
-    const screens::DailyView v = screens::dailyView(store::listPuzzleResults(), today);
+    std::vector<store::PuzzleResult> results = store::listPuzzleResults();
+    const screens::DailyView v = screens::dailyView(results, today);
+    std::reverse(results.begin(), results.end());
+    EXPECT_EQ(screens::dailyView(results, today).states, v.states);  // in any order
     EXPECT_EQ(v.streaks.current, 3);
     EXPECT_EQ(v.streaks.best, 5);
     EXPECT_FALSE(v.streaks.todaySolved);
@@ -236,7 +241,8 @@ TEST_F(PuzzleScreens, Screenshots) {
     }
     for (const char* lang : {"en", "de", "ar"}) {
         i18n::setLanguage(lang);
-        for (auto [w, h] : {std::pair{800, 480}, std::pair{1280, 720}}) {
+        for (auto [w, h] : {std::pair{800, 480}, std::pair{1280, 720}, std::pair{3840, 2160}}) {
+            if (w > 1280 && std::string(lang) != "en") continue;
             const std::string tail = std::string("_") + lang + "_" + std::to_string(w) + "x" +
                                      std::to_string(h) + ".png";
             ScreenDriver loop(w, h);
@@ -244,6 +250,9 @@ TEST_F(PuzzleScreens, Screenshots) {
             loop.snapshot().writePng(std::string(dir) + "/daily" + tail);
             show(loop, ScreenKind::Endless);
             loop.snapshot().writePng(std::string(dir) + "/endless" + tail);
+            // The biggest step, made while the picture is taken: the indicator shows.
+            loop.click(screens::endlessLayout(w, h).steps.back());
+            loop.snapshot().writePng(std::string(dir) + "/endless_making" + tail);
             show(loop, ScreenKind::EnterCode);
             type(loop, "3db-puw-cj7");
             loop.key(SDLK_RETURN);

@@ -26,17 +26,6 @@
 namespace screens {
 namespace {
 
-// The stored daily results as the streak arithmetic wants them.
-std::vector<puzzle::DailySolve> dailySolves(const std::vector<store::PuzzleResult>& results) {
-    std::vector<puzzle::DailySolve> out;
-    for (const store::PuzzleResult& r : results) {
-        const auto date = puzzle::parseIsoDate(r.date);
-        const auto on = puzzle::parseIsoDate(r.solvedOn);
-        if (date && on) out.push_back({*date, *on});
-    }
-    return out;
-}
-
 // A solve on the day itself outweighs any later one.
 DayState stateOf(const puzzle::Date& d, const std::vector<puzzle::DailySolve>& solves) {
     DayState s = DayState::Open;
@@ -120,10 +109,7 @@ class Daily : public ui::Screen {
         const ui::Mirror m(cx - tw / 2 - 16 * k, cx + tw / 2 + 16 * k);
         dayMark(c.cr, m.x(cx + tw / 2 + 12 * k), y, 14 * k, state, theme::kAccentMuted);
 
-        const std::string streaks = i18n::trPlural("puzzles.streak", view_.streaks.current) +
-                                    "   " +
-                                    i18n::trPlural("puzzles.bestStreak", view_.streaks.best);
-        ui::drawTextCentered(c.cr, cx, L.panel.y + 74 * k, streaks,
+        ui::drawTextCentered(c.cr, cx, L.panel.y + 74 * k, streakLine(view_.streaks),
                              ui::widgetTextStyle(14 * k, false, theme::kTextMuted, 1, maxW));
     }
 
@@ -185,6 +171,21 @@ class Daily : public ui::Screen {
 };
 
 }  // namespace
+
+std::vector<puzzle::DailySolve> dailySolves(const std::vector<store::PuzzleResult>& results) {
+    std::vector<puzzle::DailySolve> out;
+    for (const store::PuzzleResult& r : results) {
+        const auto date = puzzle::parseIsoDate(r.date);
+        const auto on = puzzle::parseIsoDate(r.solvedOn);
+        if (date && on) out.push_back({*date, *on});
+    }
+    return out;
+}
+
+std::string streakLine(const puzzle::Streaks& s) {
+    return i18n::trPlural("puzzles.streak", s.current) + "   " +
+           i18n::trPlural("puzzles.bestStreak", s.best);
+}
 
 DailyView dailyView(const std::vector<store::PuzzleResult>& results, const puzzle::Date& today) {
     const std::vector<puzzle::DailySolve> solves = dailySolves(results);

@@ -42,18 +42,15 @@ struct StepResults {
 class Endless : public ui::Screen {
   public:
     Endless() : byStep_(puzzle::steps().size()) {
-        std::vector<puzzle::DailySolve> dailies;
-        for (const store::PuzzleResult& r : store::listPuzzleResults()) {
+        const std::vector<store::PuzzleResult> all = store::listPuzzleResults();
+        for (const store::PuzzleResult& r : all) {
             const auto id = puzzle::decode(r.code);
             if (!id) continue;
             StepResults& s = byStep_[static_cast<size_t>(puzzle::stepOfSize(id->size))];
             ++s.solved;
             if (r.stars >= 3) ++s.threeStars;
-            const auto date = puzzle::parseIsoDate(r.date);
-            const auto on = puzzle::parseIsoDate(r.solvedOn);
-            if (date && on) dailies.push_back({*date, *on});
         }
-        streaks_ = puzzle::streaks(dailies, store::localDate(store::nowMs()));
+        streaks_ = puzzle::streaks(dailySolves(all), store::localDate(store::nowMs()));
         prefetchEndless(lastStep());
     }
 
@@ -122,9 +119,7 @@ class Endless : public ui::Screen {
         const double maxW = r.w - 24;
         ui::drawTextCentered(c.cr, r.cx(), r.y + 16 * k, i18n::tr("puzzles.results"),
                              ui::widgetTextStyle(16 * k, true, theme::kText, 1, maxW));
-        const std::string streaks = i18n::trPlural("puzzles.streak", streaks_.current) + "   " +
-                                    i18n::trPlural("puzzles.bestStreak", streaks_.best);
-        ui::drawTextCentered(c.cr, r.cx(), r.y + 38 * k, streaks,
+        ui::drawTextCentered(c.cr, r.cx(), r.y + 38 * k, streakLine(streaks_),
                              ui::widgetTextStyle(13 * k, false, theme::kTextMuted, 1, maxW));
         const ui::Mirror m(r);
         const double rowH = (r.h - 58 * k) / static_cast<double>(byStep_.size());

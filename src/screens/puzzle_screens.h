@@ -2,6 +2,7 @@
 // shared with their tests.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "core/daily.h"
@@ -20,6 +21,10 @@ struct DailyView {
     std::vector<puzzle::Date> dates;  // the last kDailyDays days, oldest first, today last
     std::vector<DayState> states;     // one per date
 };
+// The daily results of the stored ones, as the streak arithmetic takes them.
+std::vector<puzzle::DailySolve> dailySolves(const std::vector<store::PuzzleResult>& results);
+// "Streak: 3 days   Best: 5 days" in the active language.
+std::string streakLine(const puzzle::Streaks& s);
 // What the daily screen shows, from the stored results (any order) and today's date.
 DailyView dailyView(const std::vector<store::PuzzleResult>& results, const puzzle::Date& today);
 

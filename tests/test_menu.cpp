@@ -8,7 +8,9 @@
 #include <functional>
 #include <string>
 
+#include "core/daily.h"
 #include "core/levels.h"
+#include "core/puzzle_code.h"
 #include "core/storage.h"
 #include "i18n/i18n.h"
 #include "screen_driver.h"
@@ -304,6 +306,13 @@ TEST_F(MenuScreen, Screenshots) {
         i18n::setLanguage("en");
         loop.open(ui::GameState{});
         saveLevel(41, 1);
+        // Today's puzzle solved: the daily button carries its tick.
+        store::PuzzleResult daily;
+        const puzzle::Date today = store::localDate(store::nowMs());
+        daily.code = puzzle::encode(puzzle::dailyId(today));
+        daily.date = daily.solvedOn = puzzle::isoDate(today);
+        daily.moves = daily.optimum = 9;
+        store::recordPuzzleResult(daily);
         loop.idle(1.2);
         loop.snapshot().writePng(std::string(dir) + "/splash_" + size + ".png");
         for (const char* lang : {"en", "de", "ja", "ar"}) {

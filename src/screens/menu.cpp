@@ -47,6 +47,9 @@ class Menu : public ui::Screen {
         // Continue offers exactly the game the board would resume.
         if (!store::savedGameProblem(save_).empty()) save_.valid = false;
         unlocked_ = std::clamp(unlocked_, 1, total + 1);
+        const puzzle::Date today = store::localDate(store::nowMs());
+        for (const store::PuzzleResult& r : store::listPuzzleResults())
+            if (r.date == puzzle::isoDate(today) && r.solvedOn == r.date) dailyDone_ = true;
     }
 
     void update(ui::Ctx& c) override {
@@ -154,7 +157,13 @@ class Menu : public ui::Screen {
         ui::MenuBtnOpts o;
         o.fontSize = menuButtonFontSize(c.w, c.h) - 1;
         for (size_t i = 0; i < row.size(); ++i) {
-            if (!ui::menuButton(c, row[i], i18n::tr(entries[i].label), o)) continue;
+            const bool hit = ui::menuButton(c, row[i], i18n::tr(entries[i].label), o);
+            // Today's puzzle solved: a tick at the daily button's far end.
+            if (i == 0 && dailyDone_) {
+                const ui::Mirror m(row[0]);
+                ui::drawCheck(c.cr, m.x(row[0].right() - 16), row[0].cy(), 12, theme::kAccent, 1);
+            }
+            if (!hit) continue;
             audio::play(audio::Sfx::Click);
             c.push(record(entries[i].kind));
             return true;
@@ -175,6 +184,7 @@ class Menu : public ui::Screen {
 
     store::SavedGame save_;
     int unlocked_;
+    bool dailyDone_ = false;  // today's daily solved on its day
     bool quitAsked_ = false;
     double lastInput_ = -1;
     double lastRowBottom_ = 0;

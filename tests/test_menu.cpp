@@ -120,6 +120,16 @@ TEST(MenuLayout, NoTranslationOverflowsAButton) {
                     ui::measureText(c.cr, label, st, &tw, nullptr);
                     EXPECT_LE(tw, bw - 26) << lang.code << " " << key << " at " << w;
                 }
+                // The row of the generated puzzles, in its own narrower buttons.
+                const std::vector<ui::Rect> column = menuButtonRects(w, h, 33, 6);
+                const double rw = screens::menuPuzzleRects(w, h, column.back())[0].w;
+                const ui::TextStyle rs =
+                    ui::widgetTextStyle(screens::menuButtonFontSize(w, h) - 1, true, 0, 1, rw - 26);
+                for (const char* key : {"menu.daily", "menu.endless", "menu.enterCode"}) {
+                    double tw = 0;
+                    ui::measureText(c.cr, i18n::tr(key), rs, &tw, nullptr);
+                    EXPECT_LE(tw, rw - 26) << lang.code << " " << key << " at " << w;
+                }
             });
         }
     }

@@ -221,9 +221,11 @@ std::vector<ui::Rect> menuPuzzleRects(double w, double h, const ui::Rect& last) 
     // Wider than the column, so that three labels fit side by side; it stays within the margin
     // of 56 the column keeps below itself.
     const bool shortWindow = h < 500;
-    const double gap = shortWindow ? 8 : 12;
+    // A narrow window gives the labels every unit it can spare.
+    const bool narrow = w < 480;
+    const double gap = narrow ? 6 : shortWindow ? 8 : 12;
     const double bh = shortWindow ? 34 : 40;
-    const double rowW = std::min(w - 24, 1.7 * last.w);
+    const double rowW = std::min(w - (narrow ? 12 : 24), 1.7 * last.w);
     const double bw = (rowW - 2 * gap) / 3;
     const ui::Mirror m(0, w);
     std::vector<ui::Rect> rects;

@@ -217,6 +217,9 @@ void onEvent(Loop& L, const SDL_Event& ev) {
         case SDL_KEYDOWN:
             onKey(L, ev.key);
             break;
+        case SDL_TEXTINPUT:
+            in.text += ev.text.text;
+            break;
         case SDL_MOUSEBUTTONDOWN:
             if (ev.button.button == SDL_BUTTON_LEFT) in.pressed = true;
             if (ev.button.button == SDL_BUTTON_RIGHT) in.rightPressed = true;

@@ -8,7 +8,9 @@
 #include <functional>
 #include <string>
 
+#include "core/daily.h"
 #include "core/levels.h"
+#include "core/puzzle_code.h"
 #include "core/storage.h"
 #include "i18n/i18n.h"
 #include "screen_driver.h"
@@ -118,6 +120,16 @@ TEST(MenuLayout, NoTranslationOverflowsAButton) {
                     ui::measureText(c.cr, label, st, &tw, nullptr);
                     EXPECT_LE(tw, bw - 26) << lang.code << " " << key << " at " << w;
                 }
+                // The row of the generated puzzles, in its own narrower buttons.
+                const std::vector<ui::Rect> column = menuButtonRects(w, h, 33, 6);
+                const double rw = screens::menuPuzzleRects(w, h, column.back())[0].w;
+                const ui::TextStyle rs =
+                    ui::widgetTextStyle(screens::menuButtonFontSize(w, h) - 1, true, 0, 1, rw - 26);
+                for (const char* key : {"menu.daily", "menu.endless", "menu.enterCode"}) {
+                    double tw = 0;
+                    ui::measureText(c.cr, i18n::tr(key), rs, &tw, nullptr);
+                    EXPECT_LE(tw, rw - 26) << lang.code << " " << key << " at " << w;
+                }
             });
         }
     }
@@ -161,6 +173,42 @@ TEST_F(MenuScreen, EachButtonLeadsToItsScreen) {
     EXPECT_TRUE(loop.click(openMenu(loop, 6)[5]));
     EXPECT_EQ(topKind(), ScreenKind::Menu);
     EXPECT_TRUE(loop.frame([](ui::Input& in) { in.keys.push_back(27); }));
+}
+
+// Daily, endless and "enter a code" are one click, or focus steps and one press, from the menu
+// at the smallest window and a common one, left to right and right to left, and stay inside it.
+TEST_F(MenuScreen, ThePuzzleScreensAreOneStepAway) {
+    const ScreenKind kinds[] = {ScreenKind::Daily, ScreenKind::Endless, ScreenKind::EnterCode};
+    for (const char* lang : {"en", "ar"}) {
+        i18n::setLanguage(lang);
+        for (auto [w, h] : {std::pair{800, 480}, std::pair{1280, 720}}) {
+            ScreenDriver loop(w, h);
+            const std::vector<ui::Rect> column = openMenu(loop, 6);
+            const std::vector<ui::Rect> row = screens::menuPuzzleRects(w, h, column.back());
+            ASSERT_EQ(row.size(), 3u);
+            for (const ui::Rect& r : row) {
+                EXPECT_GE(r.x, 0);
+                EXPECT_LE(r.right(), w);
+                EXPECT_GE(r.y, column.back().bottom());
+                EXPECT_LE(r.bottom(), h - 24);  // clear of the footer
+            }
+            // Daily comes first in reading order.
+            EXPECT_EQ(row[0].x < row[2].x, std::string(lang) == "en");
+            for (int i = 0; i < 3; ++i) {
+                openMenu(loop, 6);
+                EXPECT_FALSE(loop.click(row[i]));
+                EXPECT_EQ(topKind(), kinds[i]) << lang << " " << w << " " << i;
+                EXPECT_EQ(ui::Game::instance()->depth(), 1 + 1);
+            }
+            // By keys: from the first button, Down reaches the row and lands right below Quit.
+            openMenu(loop, 6);
+            for (int i = 0; i < 7; ++i)
+                loop.key(SDLK_DOWN);
+            loop.key(SDLK_RETURN);
+            EXPECT_EQ(topKind(), ScreenKind::Endless) << lang << " " << w;
+        }
+    }
+    i18n::setLanguage("en");
 }
 
 TEST_F(MenuScreen, AControllersBAsksBeforeQuittingWhileEscapeQuitsAtOnce) {
@@ -268,6 +316,13 @@ TEST_F(MenuScreen, Screenshots) {
         i18n::setLanguage("en");
         loop.open(ui::GameState{});
         saveLevel(41, 1);
+        // Today's puzzle solved: the daily button carries its tick.
+        store::PuzzleResult daily;
+        const puzzle::Date today = store::localDate(store::nowMs());
+        daily.code = puzzle::encode(puzzle::dailyId(today));
+        daily.date = daily.solvedOn = puzzle::isoDate(today);
+        daily.moves = daily.optimum = 9;
+        store::recordPuzzleResult(daily);
         loop.idle(1.2);
         loop.snapshot().writePng(std::string(dir) + "/splash_" + size + ".png");
         for (const char* lang : {"en", "de", "ja", "ar"}) {

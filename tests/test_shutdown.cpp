@@ -22,7 +22,7 @@ using namespace testsupport;
 namespace {
 
 constexpr char kExitVar[] = "VANTREL_EXIT_FROM";
-constexpr int kKinds = 11;
+constexpr int kKinds = 14;
 
 // The child's whole life: one screen on show, then the entry point's way out, then exit with
 // static destruction. A screen left to the end of the process, or one that persists through

@@ -13,6 +13,7 @@
 #include "screens/screens.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
+#include "ui/mirror.h"
 #include "ui/title.h"
 #include "ui/widgets.h"
 
@@ -46,6 +47,9 @@ class Menu : public ui::Screen {
         // Continue offers exactly the game the board would resume.
         if (!store::savedGameProblem(save_).empty()) save_.valid = false;
         unlocked_ = std::clamp(unlocked_, 1, total + 1);
+        const puzzle::Date today = store::localDate(store::nowMs());
+        for (const store::PuzzleResult& r : store::listPuzzleResults())
+            if (r.date == puzzle::isoDate(today) && r.solvedOn == r.date) dailyDone_ = true;
     }
 
     void update(ui::Ctx& c) override {
@@ -72,7 +76,8 @@ class Menu : public ui::Screen {
 
         if (buttons(c, size)) return;
 
-        ui::footer(c, c.h);
+        // A window too low for both gives the row the footer's place.
+        if (lastRowBottom_ <= c.h - 24) ui::footer(c, c.h);
 
         if (quitAsked_) {
             c.in = input;
@@ -136,6 +141,33 @@ class Menu : public ui::Screen {
             c.quitRequested = true;
             return true;
         }
+        return puzzleRow(c, rects.back());
+    }
+
+    // The three ways to the generated puzzles, one step from the menu at every size.
+    bool puzzleRow(ui::Ctx& c, const ui::Rect& last) {
+        const std::vector<ui::Rect> row = menuPuzzleRects(c.w, c.h, last);
+        lastRowBottom_ = row.back().bottom();
+        const struct {
+            const char* label;
+            ui::ScreenKind kind;
+        } entries[] = {{"menu.daily", ui::ScreenKind::Daily},
+                       {"menu.endless", ui::ScreenKind::Endless},
+                       {"menu.enterCode", ui::ScreenKind::EnterCode}};
+        ui::MenuBtnOpts o;
+        o.fontSize = menuButtonFontSize(c.w, c.h) - 1;
+        for (size_t i = 0; i < row.size(); ++i) {
+            const bool hit = ui::menuButton(c, row[i], i18n::tr(entries[i].label), o);
+            // Today's puzzle solved: a tick at the daily button's far end.
+            if (i == 0 && dailyDone_) {
+                const ui::Mirror m(row[0]);
+                ui::drawCheck(c.cr, m.x(row[0].right() - 16), row[0].cy(), 12, theme::kAccent, 1);
+            }
+            if (!hit) continue;
+            audio::play(audio::Sfx::Click);
+            c.push(record(entries[i].kind));
+            return true;
+        }
         return false;
     }
 
@@ -152,8 +184,10 @@ class Menu : public ui::Screen {
 
     store::SavedGame save_;
     int unlocked_;
+    bool dailyDone_ = false;  // today's daily solved on its day
     bool quitAsked_ = false;
     double lastInput_ = -1;
+    double lastRowBottom_ = 0;
 };
 
 }  // namespace
@@ -180,6 +214,24 @@ std::vector<ui::Rect> menuButtonRects(double w, double h, double titleSize, int 
     std::vector<ui::Rect> rects;
     for (int i = 0; i < count; ++i)
         rects.push_back(ui::Rect{(w - bw) / 2, y0 + i * (bh + gap), bw, bh});
+    return rects;
+}
+
+std::vector<ui::Rect> menuPuzzleRects(double w, double h, const ui::Rect& last) {
+    // Wider than the column, so that three labels fit side by side; it stays within the margin
+    // of 56 the column keeps below itself.
+    const bool shortWindow = h < 500;
+    // A narrow window gives the labels every unit it can spare.
+    const bool narrow = w < 480;
+    const double gap = narrow ? 6 : shortWindow ? 8 : 12;
+    const double bh = shortWindow ? 34 : 40;
+    const double rowW = std::min(w - (narrow ? 12 : 24), 1.7 * last.w);
+    const double bw = (rowW - 2 * gap) / 3;
+    const ui::Mirror m(0, w);
+    std::vector<ui::Rect> rects;
+    for (int i = 0; i < 3; ++i)
+        rects.push_back(
+            m.rect(ui::Rect{(w - rowW) / 2 + i * (bw + gap), last.bottom() + gap, bw, bh}));
     return rects;
 }
 

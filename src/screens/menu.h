@@ -20,5 +20,8 @@ double menuTitleSize(cairo_t* cr, double w, double h);
 // The menu's column of `count` buttons under a title of titleSize, top to bottom.
 std::vector<ui::Rect> menuButtonRects(double w, double h, double titleSize, int count);
 double menuButtonFontSize(double w, double h);
+// The row of the generated puzzles' three buttons (daily, endless, enter a code) under the
+// column whose last button is `last`, in reading order (mirrored right to left).
+std::vector<ui::Rect> menuPuzzleRects(double w, double h, const ui::Rect& last);
 
 }  // namespace screens

@@ -27,6 +27,12 @@ std::unique_ptr<ui::Screen> makeScreen(const ui::GameState& s) {
             return makeLicenses();
         case ui::ScreenKind::Attract:
             return makeAttract(s);
+        case ui::ScreenKind::Daily:
+            return makeDaily();
+        case ui::ScreenKind::Endless:
+            return makeEndless();
+        case ui::ScreenKind::EnterCode:
+            return makeEnterCode();
     }
     return makeSplash();
 }

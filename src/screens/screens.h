@@ -1,4 +1,4 @@
-// Factories of the eleven screens; each screen class is private to its own unit.
+// Factories of the screens; each screen class is private to its own unit.
 #pragma once
 
 #include <memory>
@@ -18,6 +18,9 @@ std::unique_ptr<ui::Screen> makeSettings();
 std::unique_ptr<ui::Screen> makeAbout();
 std::unique_ptr<ui::Screen> makeLicenses();
 std::unique_ptr<ui::Screen> makeAttract(const ui::GameState& s);
+std::unique_ptr<ui::Screen> makeDaily();
+std::unique_ptr<ui::Screen> makeEndless();
+std::unique_ptr<ui::Screen> makeEnterCode();
 
 // The screen of a record by its kind.
 std::unique_ptr<ui::Screen> makeScreen(const ui::GameState& s);

@@ -34,6 +34,7 @@ struct Input {
     bool rightPressed = false;
     double wheel = 0;
     std::vector<int> keys;  // SDL keycodes, in arrival order
+    std::string text;       // typed text (UTF-8), as the keyboard layout makes it
     bool ctrl = false, shift = false;
 
     bool pad = false;      // a controller button was pressed or its stick tilted
@@ -41,7 +42,8 @@ struct Input {
     bool hasKey(int k) const;
     // Anything that counts as the player acting; movement and releases do not.
     bool any() const {
-        return pressed || rightPressed || !keys.empty() || wheel != 0 || pad || toFocus;
+        return pressed || rightPressed || !keys.empty() || !text.empty() || wheel != 0 || pad ||
+               toFocus;
     }
 };
 
@@ -120,6 +122,9 @@ enum class ScreenKind {
     About = 8,
     Licenses = 9,
     Attract = 10,
+    Daily = 11,
+    Endless = 12,
+    EnterCode = 13,
 };
 
 // A navigation record: enough to build its screen afresh.

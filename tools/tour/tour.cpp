@@ -333,6 +333,11 @@ std::vector<Shot> allShots() {
                  }});
     v.push_back(
         {"licenses", true, [](Driver& d) { openAndWait(d, record(ScreenKind::Licenses), 1.0); }});
+    v.push_back({"daily", true, [](Driver& d) { openAndWait(d, record(ScreenKind::Daily), 1.0); }});
+    v.push_back(
+        {"endless", true, [](Driver& d) { openAndWait(d, record(ScreenKind::Endless), 1.0); }});
+    v.push_back({"enter-code", true,
+                 [](Driver& d) { openAndWait(d, record(ScreenKind::EnterCode), 1.0); }});
     v.push_back({"ending", true, [](Driver& d) {
                      ui::GameState s = record(ScreenKind::Ending);
                      s.forcePerfect = 1;

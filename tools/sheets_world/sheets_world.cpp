@@ -65,7 +65,8 @@ bool effectSheets() {
     const Effect effects[] = {
         {"fx_blossoms.png", "cherry blossoms, t 4 s", ui::drawCherryBlossoms, 4.0},
         {"fx_fireworks.png", "fireworks, t 2.1 s", ui::drawFireworks, 2.1},
-        {"fx_burst.png", "marble burst, t 3 s (N from 480: 9)", ui::drawMarbleBurst, 3.0},
+        {"fx_burst.png", "marble burst, t 3 s (N from 480: 9)",
+         [](ui::Ctx& c) { ui::drawMarbleBurst(c); }, 3.0},
         {"fx_fountain.png", "marble fountain, t 2.2 s", ui::drawMarbleFountain, 2.2},
     };
     bool ok = true;

@@ -459,9 +459,9 @@ TEST(JsonFile, AFailedAtomicWriteReportsFalseAndKeepsTheOldFile) {
     EXPECT_FALSE(json::writeFileAtomic(dir + "/no/such/dir/doc.json", json::Value(1)));
     EXPECT_FALSE(testsupport::fileExists(dir + "/no"));
 
-    // A name so long that no temporary name fits beside it: nothing can be written, the old
-    // file stays and nothing else appears.
-    std::string path = dir + "/" + std::string(240, 'd') + ".json";
+    // A name as long as a name may be, so that no temporary name fits beside it whatever the
+    // process id: nothing can be written, the old file stays and nothing else appears.
+    std::string path = dir + "/" + std::string(250, 'd') + ".json";
     writeText(path, "{\"old\":1}");
     EXPECT_FALSE(json::writeFileAtomic(path, json::Value(2)));
     EXPECT_EQ(readText(path), "{\"old\":1}");

@@ -617,6 +617,15 @@ TEST_F(SettingsScreen, Screenshots) {
             for (int i = 0; i < 3; ++i)
                 idle();
             canvas_->snapshot().writePng(base + "_closed.png");
+            // The panel scrolled to its end, where a low window keeps the accessibility block.
+            Pointer end;
+            end.x = L.panel.cx();
+            end.y = L.panel.cy();
+            end.wheel = -1000;
+            frame(end);
+            canvas_->snapshot().writePng(base + "_scrolled.png");
+            end.wheel = 1000;
+            frame(end);
             click(L.languageBox.cx(), L.languageBox.cy());
             frame(Pointer{sheet.cx(), sheet.y + 70});
             canvas_->snapshot().writePng(base + "_sheet.png");

@@ -31,9 +31,10 @@ namespace {
 constexpr const char* kTitle = "Vantrel's Marbles";
 constexpr double kFrameSeconds = 1.0 / 60;  // the pace of a common display
 constexpr int kTrimAfterFrames = 150;       // a little longer than the cache keeps unused old sizes
-// A still picture wakes the loop this often, so the screens' timers (the splash's 3 s, the menu's
-// hand-over to the demo) are looked at; anything changing on screen keeps the frames coming.
-constexpr Uint32 kStillWakeMs = 1000;
+// A still picture sleeps until input, a screen's own timer (Ctx::wakeBy: the splash's 3 s, the
+// menu's hand-over to the demo), a pending save of the window geometry or a held direction's
+// repeat; and at most this long, so that a termination request is heard in good time.
+constexpr double kStillSleepSeconds = 3;
 
 volatile std::sig_atomic_t g_terminate = 0;
 
@@ -253,17 +254,16 @@ void onEvent(Loop& L, const SDL_Event& ev) {
     }
 }
 
-// A still picture needs no frames: sleep until an event comes, a held direction repeats or the
-// next wake-up is due.
+// A still picture needs no frames: sleep until an event comes or the next frame is due.
 void waitWhileStill(const Loop& L) {
     if (!L.still) return;
-    Uint32 timeout = kStillWakeMs;
-    const double repeat = controller::nextRepeatAt();
-    if (repeat >= 0) {
-        const double left = std::max(0.0, repeat - SDL_GetTicks() / 1000.0);
-        timeout = std::min(timeout, static_cast<Uint32>(left * 1000) + 1);
-    }
-    SDL_WaitEventTimeout(nullptr, static_cast<int>(timeout));
+    const double now = launch::nowSeconds();
+    double left = kStillSleepSeconds;
+    if (L.ctx.wakeAt >= 0) left = std::min(left, L.ctx.wakeAt - now);
+    if (L.geometryDirty) left = std::min(left, L.lastGeometrySave + 2.01 - now);
+    const double repeat = controller::nextRepeatAt();  // on SDL's clock
+    if (repeat >= 0) left = std::min(left, repeat - SDL_GetTicks() / 1000.0);
+    if (left > 0) SDL_WaitEventTimeout(nullptr, static_cast<int>(left * 1000) + 1);
 }
 
 // Gathers the frame's input and applies a full-screen toggle asked for.
@@ -271,6 +271,7 @@ void pumpEvents(Loop& L) {
     waitWhileStill(L);
     L.ctx.in = ui::Input{};
     L.ctx.clickUsed = false;
+    L.ctx.wakeAt = -1;
     SDL_Event ev;
     while (SDL_PollEvent(&ev))
         onEvent(L, ev);

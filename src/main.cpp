@@ -15,6 +15,7 @@
 #include "platform/audio.h"
 #include "platform/controller.h"
 #include "platform/crash_handler.h"
+#include "platform/desktop.h"
 #include "platform/hint_worker.h"
 #include "platform/puzzle_maker.h"
 #include "screens/screens.h"
@@ -22,6 +23,7 @@
 #include "ui/draw.h"
 #include "ui/frame_layer.h"
 #include "ui/gpu.h"
+#include "ui/motion.h"
 #include "ui/profiler.h"
 
 namespace {
@@ -29,6 +31,10 @@ namespace {
 constexpr const char* kTitle = "Vantrel's Marbles";
 constexpr double kFrameSeconds = 1.0 / 60;  // the pace of a common display
 constexpr int kTrimAfterFrames = 150;       // a little longer than the cache keeps unused old sizes
+// A still picture sleeps until input, a screen's own timer (Ctx::wakeBy: the splash's 3 s, the
+// menu's hand-over to the demo), a pending save of the window geometry or a held direction's
+// repeat; and at most this long, so that a termination request is heard in good time.
+constexpr double kStillSleepSeconds = 3;
 
 volatile std::sig_atomic_t g_terminate = 0;
 
@@ -85,6 +91,7 @@ struct Loop {
     bool firstShown = false;
     int resizedFrames = -1;  // frames since the output size last changed, -1 when trimmed since
     bool running = true;
+    bool still = false;  // the last frame showed exactly the picture before it
     FrameStats stats;
 };
 
@@ -126,6 +133,7 @@ bool startUp(Loop& L, int argc, char** argv, const std::optional<launch::PuzzleC
         L.settings = &ui::Game::settings();
         launch::applyWindowModeOptions(argc, argv, *L.settings);
         i18n::setLanguage(L.settings->language);
+        ui::setDesktopReducesMotion(desktop::animationsEnabled() == std::optional<bool>(false));
         if (auto first = launch::screenOverride()) L.game->resetTo(*first);
         // --puzzle and --daily open the board over the menu, so Escape leads there.
         if (puzzle) {
@@ -231,6 +239,11 @@ void onEvent(Loop& L, const SDL_Event& ev) {
             in.wheel += ev.wheel.y;
             break;
         case SDL_WINDOWEVENT:
+            // What the window showed may be gone: the next frame is composed and shown whole.
+            if (ev.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                ev.window.event == SDL_WINDOWEVENT_SHOWN ||
+                ev.window.event == SDL_WINDOWEVENT_RESTORED)
+                ui::gpuInvalidateScene();
             if (trackGeometry(ev.window, L.win, *L.settings)) L.geometryDirty = true;
             break;
         case SDL_RENDER_TARGETS_RESET:
@@ -244,10 +257,24 @@ void onEvent(Loop& L, const SDL_Event& ev) {
     }
 }
 
+// A still picture needs no frames: sleep until an event comes or the next frame is due.
+void waitWhileStill(const Loop& L) {
+    if (!L.still) return;
+    const double now = launch::nowSeconds();
+    double left = kStillSleepSeconds;
+    if (L.ctx.wakeAt >= 0) left = std::min(left, L.ctx.wakeAt - now);
+    if (L.geometryDirty) left = std::min(left, L.lastGeometrySave + 2.01 - now);
+    const double repeat = controller::nextRepeatAt();  // on SDL's clock
+    if (repeat >= 0) left = std::min(left, repeat - SDL_GetTicks() / 1000.0);
+    if (left > 0) SDL_WaitEventTimeout(nullptr, static_cast<int>(left * 1000) + 1);
+}
+
 // Gathers the frame's input and applies a full-screen toggle asked for.
 void pumpEvents(Loop& L) {
+    waitWhileStill(L);
     L.ctx.in = ui::Input{};
     L.ctx.clickUsed = false;
+    L.ctx.wakeAt = -1;
     SDL_Event ev;
     while (SDL_PollEvent(&ev))
         onEvent(L, ev);
@@ -283,20 +310,24 @@ bool waitWhileUnseen(Loop& L, int* pxW, int* pxH) {
     return true;
 }
 
-void reportStats(Loop& L, double drawTime, double presentTime, double now, int pxW, int pxH) {
+// Frames count when they are shown; a second of still frames prints a line of none.
+void reportStats(Loop& L, bool shown, double drawTime, double presentTime, double now, int pxW,
+                 int pxH) {
     FrameStats& s = L.stats;
     if (!s.on) return;
-    ++s.frames;
-    s.draw += drawTime;
-    s.present += presentTime;
+    if (shown) {
+        ++s.frames;
+        s.draw += drawTime;
+        s.present += presentTime;
+    }
     if (now - s.since < 1.0) return;
+    const int n = std::max(s.frames, 1);
     // The cache size lets a long run show that the texture cache stays bounded.
     std::fprintf(stderr,
                  "[stats] %3d fps   CPU %5.1f ms   GPU %5.1f ms   %d Kopien  %dx%d  "
                  "%d Texturen %.0f MB%s\n",
-                 s.frames, 1000 * s.draw / s.frames, 1000 * s.present / s.frames,
-                 ui::gpuDrawCalls(), pxW, pxH, ui::gpuCacheSize(), ui::gpuCacheBytes() / 1048576.0,
-                 ui::profReport().c_str());
+                 s.frames, 1000 * s.draw / n, 1000 * s.present / n, ui::gpuDrawCalls(), pxW, pxH,
+                 ui::gpuCacheSize(), ui::gpuCacheBytes() / 1048576.0, ui::profReport().c_str());
     s.frames = 0;
     s.draw = s.present = 0;
     s.since = now;
@@ -339,8 +370,9 @@ void frame(Loop& L, int pxW, int pxH) {
     c.cr = nullptr;
     const double drawEnd = launch::nowSeconds();
     ui::frameLayerCompose(L.layer);
-    ui::gpuEndScene();
-    SDL_RenderPresent(L.ren);
+    const bool changed = ui::gpuEndScene();
+    if (changed) SDL_RenderPresent(L.ren);
+    L.still = !changed;
     const double presentEnd = launch::nowSeconds();
     if (!L.firstShown) {
         if (L.stats.on)
@@ -351,8 +383,8 @@ void frame(Loop& L, int pxW, int pxH) {
     // Without a display that paces presenting (software rendering, virtual servers), frames
     // would follow each other as fast as the processor allows; 60 a second are all we show.
     const double frameLeft = kFrameSeconds - (presentEnd - t);
-    if (frameLeft > 0.001) SDL_Delay(static_cast<Uint32>(frameLeft * 1000));
-    reportStats(L, drawEnd - t, presentEnd - drawEnd, presentEnd, pxW, pxH);
+    if (changed && frameLeft > 0.001) SDL_Delay(static_cast<Uint32>(frameLeft * 1000));
+    reportStats(L, changed, drawEnd - t, presentEnd - drawEnd, presentEnd, pxW, pxH);
     if (L.geometryDirty && t - L.lastGeometrySave > 2.0) {
         L.game->persistSettings();
         L.geometryDirty = false;

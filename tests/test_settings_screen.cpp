@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +19,8 @@
 #include "screens/settings.h"
 #include "test_support.h"
 #include "theme/theme.h"
+#include "ui/focus.h"
+#include "ui/motion.h"
 #include "ui/widgets.h"
 
 using harness::Canvas;
@@ -271,6 +274,53 @@ TEST_F(SettingsScreen, TheFullscreenRowTogglesAnywhereOnIt) {
     click(L.fullscreenSwitch.cx(), L.fullscreenSwitch.cy());
     EXPECT_FALSE(live().fullscreen);
     EXPECT_FALSE(store::loadSettings().fullscreen);
+}
+
+TEST_F(SettingsScreen, TheReduceMotionSwitchShowsWhatIsInEffectAndStoresThePlayersChoice) {
+    // Whether the switch is drawn on: its track is coral where the knob is not.
+    auto shownOn = [&](bool rtl) {
+        const ui::Rect sw = layout().motionSwitch;
+        const double x = rtl ? (layout().x0 + layout().x0 + layout().cw) - (sw.x + 6) : sw.x + 6;
+        return near(canvas_->snapshot().at(static_cast<int>(x), static_cast<int>(sw.cy())),
+                    theme::kAccent, 24);
+    };
+    // Nothing chosen: the desktop's wish shows, and the first click turns it the other way.
+    ui::setDesktopReducesMotion(true);
+    open();
+    ASSERT_FALSE(live().reduceMotion.has_value());
+    EXPECT_TRUE(shownOn(false));
+    click(layout().motionRow.x + 10, layout().motionRow.cy());
+    EXPECT_EQ(live().reduceMotion, std::optional<bool>(false));
+    EXPECT_EQ(store::loadSettings().reduceMotion, std::optional<bool>(false));
+    EXPECT_FALSE(shownOn(false));
+    ui::setDesktopReducesMotion(false);
+
+    // By keys in the lowest window: the focus walks down to the row, scrolled into view.
+    open(800, 480);
+    int tabs = 0;
+    const ui::FocusState& f = ui::Game::instance()->focus();
+    while (f.index != static_cast<int>(f.rects.size()) - 1 && tabs++ < 20)
+        key(SDLK_TAB);
+    ASSERT_LT(tabs, 20);
+    idle();  // the frame that scrolls, and the one drawn scrolled
+    idle();
+    const ui::Rect row = f.rects[f.index], panel = layout().panel;
+    EXPECT_GE(row.y, panel.y);
+    EXPECT_LE(row.bottom(), panel.bottom()) << "the focused row is scrolled into the panel";
+    key(SDLK_RETURN);
+    idle();
+    EXPECT_EQ(live().reduceMotion, std::optional<bool>(true));
+    EXPECT_TRUE(store::loadSettings().reduceMotion.value_or(false));
+
+    // Right to left the switch stands at the left end of its row.
+    live().language = "ar";
+    i18n::setLanguage("ar");
+    open();
+    EXPECT_TRUE(shownOn(true));
+    click(layout().motionRow.right() - 10, layout().motionRow.cy());
+    EXPECT_FALSE(shownOn(true));
+    EXPECT_EQ(live().reduceMotion, std::optional<bool>(false));
+    ui::setMotionReduced(false);
 }
 
 TEST_F(SettingsScreen, PickingALanguageSwitchesEveryTextAndStoresIt) {
@@ -617,6 +667,15 @@ TEST_F(SettingsScreen, Screenshots) {
             for (int i = 0; i < 3; ++i)
                 idle();
             canvas_->snapshot().writePng(base + "_closed.png");
+            // The panel scrolled to its end, where a low window keeps the accessibility block.
+            Pointer end;
+            end.x = L.panel.cx();
+            end.y = L.panel.cy();
+            end.wheel = -1000;
+            frame(end);
+            canvas_->snapshot().writePng(base + "_scrolled.png");
+            end.wheel = 1000;
+            frame(end);
             click(L.languageBox.cx(), L.languageBox.cy());
             frame(Pointer{sheet.cx(), sheet.y + 70});
             canvas_->snapshot().writePng(base + "_sheet.png");

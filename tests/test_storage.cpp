@@ -33,7 +33,8 @@ std::string show(const store::Settings& s) {
     o.precision(17);
     o << "language=" << s.language << " soundOn=" << s.soundOn << " music=" << s.musicVolume
       << " sfx=" << s.sfxVolume << " fullscreen=" << s.fullscreen << " maximized=" << s.maximized
-      << " W=" << s.windowW << " H=" << s.windowH << " X=" << s.windowX << " Y=" << s.windowY;
+      << " W=" << s.windowW << " H=" << s.windowH << " X=" << s.windowX << " Y=" << s.windowY
+      << " reduceMotion=" << (s.reduceMotion ? (*s.reduceMotion ? "true" : "false") : "unset");
     return o.str();
 }
 
@@ -118,7 +119,14 @@ TEST_F(SettingsFile, EveryFieldSurvivesSavingAndLoading) {
     a.windowH = 1081;
     a.windowX = -50;
     a.windowY = 0;
+    a.reduceMotion = true;
     store::saveSettings(a);
+    EXPECT_EQ(show(store::loadSettings()), show(a));
+    // An explicit "no" is the player's too, kept apart from "not chosen" (which the file omits).
+    a.reduceMotion = false;
+    store::saveSettings(a);
+    EXPECT_NE(readText(file("settings.json")).find("\"reduceMotion\":false,\"sfxVolume\""),
+              std::string::npos);
     EXPECT_EQ(show(store::loadSettings()), show(a));
 
     store::Settings b;
@@ -200,7 +208,7 @@ TEST_F(SettingsFile, TheSentinelInEitherCoordinateMeansNoStoredPosition) {
 TEST_F(SettingsFile, WronglyTypedMembersKeepTheirDefaultsWhileTheOthersApply) {
     store::Settings s = settingsFrom(
         "{\"fullscreen\":\"yes\",\"language\":5,\"maximized\":1,\"soundOn\":false,"
-        "\"musicVolume\":\"0.5\",\"windowW\":1200,\"windowX\":true}");
+        "\"musicVolume\":\"0.5\",\"windowW\":1200,\"windowX\":true,\"reduceMotion\":1}");
     store::Settings want;
     want.soundOn = false;
     want.windowW = 1200;

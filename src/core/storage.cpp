@@ -189,6 +189,7 @@ Settings loadSettings() {
     s.windowY = doc["windowY"].asInt(s.windowY);
     s.windowW = std::max(640, doc["windowW"].asInt(s.windowW));
     s.windowH = std::max(480, doc["windowH"].asInt(s.windowH));
+    if (doc["reduceMotion"].isBool()) s.reduceMotion = doc["reduceMotion"].asBool(false);
     return s;
 }
 
@@ -198,6 +199,7 @@ void saveSettings(const Settings& s) {
     o["language"] = s.language;
     o["maximized"] = s.maximized;
     o["musicVolume"] = s.musicVolume;
+    if (s.reduceMotion) o["reduceMotion"] = *s.reduceMotion;
     o["sfxVolume"] = s.sfxVolume;
     o["soundOn"] = s.soundOn;
     o["windowH"] = s.windowH;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ struct Settings {
     int windowH = 760;
     int windowX = kNoPosition;
     int windowY = kNoPosition;
+    // Backgrounds, effects and flights stand still or shorten. Unset until the player chooses:
+    // the desktop's own animation setting decides meanwhile, and the file leaves the key out.
+    std::optional<bool> reduceMotion;
 
     bool hasPosition() const { return windowX != kNoPosition && windowY != kNoPosition; }
 };

@@ -173,6 +173,11 @@ bool handleEvent(const SDL_Event& ev, ui::Input& in, bool onBoard, double now) {
     }
 }
 
+double nextRepeatAt() {
+    const State& s = state();
+    return s.heldKey == 0 ? -1 : s.nextRepeat;
+}
+
 void tick(ui::Input& in, double now) {
     State& s = state();
     if (s.heldKey == 0) return;

@@ -25,6 +25,8 @@ constexpr int kDeadZone = 16000;  // of 32767: a stick resting a little off cent
 bool handleEvent(const SDL_Event& ev, ui::Input& in, bool onBoard, double now);
 // Once a frame: the repeats of a held direction that are due by now.
 void tick(ui::Input& in, double now);
+// When the held direction repeats next (seconds, on the clock of tick); below 0 when none is held.
+double nextRepeatAt();
 // How many controllers are open.
 int openCount();
 // Closes every controller; the entry point calls it before SDL_Quit.

@@ -2,6 +2,8 @@
 // exact solver within a budget and leaves the answer for the next poll.
 #include "platform/hint_worker.h"
 
+#include <SDL.h>
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -79,7 +81,13 @@ void work() {
         lock.lock();
         s.running = false;
         // A cancelled search answers nothing, and neither does one a newer request replaced.
-        if (!s.cancelRunning && !s.pending && s.wanted == generation) s.ready = answer;
+        if (!s.cancelRunning && !s.pending && s.wanted == generation) {
+            s.ready = answer;
+            // A loop asleep over a still board wakes to show the answer at once.
+            SDL_Event ev{};
+            ev.type = SDL_USEREVENT;
+            SDL_PushEvent(&ev);
+        }
     }
 }
 

@@ -57,6 +57,7 @@ class Attract : public ui::Screen {
 
     void update(ui::Ctx& c) override {
         if (start_ < 0) start_ = c.t;
+        c.wakeBy(start_ + kDemoSeconds + 0.01);
         // The board draws for its own record, so it stands in its own level's world.
         const ui::GameState* own = c.self;
         c.self = &boardRecord_;

@@ -4,9 +4,11 @@
 #include <algorithm>
 
 #include "core/levels.h"
+#include "theme/theme.h"
 #include "ui/background.h"
 #include "ui/effects.h"
 #include "ui/life.h"
+#include "ui/motion.h"
 
 namespace screens {
 
@@ -45,7 +47,11 @@ void drawWallpaperFor(ui::Ctx& c, const ui::GameState& s, const ui::Rect& keepCl
     ui::drawBackground(c, wp.seed, wp.tier, wp.opacity, wp.animated);
     ui::drawAmbientLife(c);
     if (wp.fountain) ui::drawMarbleFountain(c);
-    if (wp.burst) ui::drawMarbleBurst(c, keepClear);
+    // Reduced motion celebrates with a soft glow round the result instead of the whirling dots.
+    if (wp.burst && ui::motionReduced())
+        ui::drawCalmGlow(c, keepClear, theme::kStarGold);
+    else if (wp.burst)
+        ui::drawMarbleBurst(c, keepClear);
 }
 
 void drawWallpaper(ui::Ctx& c, const ui::Rect& keepClear) {

@@ -24,6 +24,7 @@
 #include "ui/draw.h"
 #include "ui/effects.h"
 #include "ui/gpu.h"
+#include "ui/motion.h"
 #include "ui/widgets.h"
 
 namespace screens {
@@ -362,9 +363,12 @@ class Ending : public ui::Screen {
 
     void update(ui::Ctx& c) override {
         ui::gpuBlit(skyTexture(c.w, c.h), 0, 0, c.w, c.h, 1);
-        if (allPerfect_) ui::drawFireworks(c);
+        const bool calm = ui::motionReduced();
+        if (allPerfect_ && !calm) ui::drawFireworks(c);
 
         const EndingLayout L = endingLayout(c.w, c.h, endingMessageHeight(c.cr, c.w, allPerfect_));
+        const double br = 0.052 * L.sceneW, bx = L.left + L.sceneW / 2,
+                     by = L.top + 0.74 * L.sceneH;
         ui::TextStyle head = theme::textStyle(theme::TextRole::Raised, L.headSize);
         head.color = theme::kAccent;
         head.maxWidth = c.w - 40;
@@ -373,7 +377,9 @@ class Ending : public ui::Screen {
 
         ui::gpuBlit(templeTexture(L.sceneW, L.sceneH, allPerfect_), L.left, L.top, L.sceneW,
                     L.sceneH, 1);
-        drawBuddhaMarble(L.left + L.sceneW / 2, L.top + 0.74 * L.sceneH, 0.052 * L.sceneW, c.t);
+        // A perfect run's calm celebration: the marble glows instead of fireworks filling the sky.
+        if (allPerfect_ && calm) ui::drawCalmGlow(c, {bx - br, by - br, 2 * br, 2 * br}, 0xF1C452);
+        drawBuddhaMarble(bx, by, br, ui::motionTime(c));
 
         ui::drawTextWrapped(c.cr, (c.w - L.messageW) / 2, L.messageY, L.messageW,
                             i18n::tr(messageKey(allPerfect_)), messageStyle(allPerfect_));
@@ -395,7 +401,7 @@ class Ending : public ui::Screen {
             goToMenu(c);
             return;
         }
-        ui::drawCherryBlossoms(c);
+        if (!calm) ui::drawCherryBlossoms(c);
         if (c.in.hasKey(SDLK_ESCAPE)) goToMenu(c);
     }
 

@@ -55,6 +55,7 @@ class Menu : public ui::Screen {
     void update(ui::Ctx& c) override {
         drawWallpaper(c);
         if (lastInput_ < 0 || c.in.any()) lastInput_ = c.t;
+        c.wakeBy(lastInput_ + kIdleSeconds + 0.01);  // the hand-over below needs more than 60 s
         // A stray B on a handheld must not end the session, so it asks first; the question opens
         // in this very frame, so that the focus is in it before the next press.
         if (!quitAsked_ && c.in.pad && c.claimKey(kEscape)) quitAsked_ = true;

@@ -25,6 +25,7 @@
 #include "ui/hint_marks.h"
 #include "ui/marble.h"
 #include "ui/mirror.h"
+#include "ui/motion.h"
 #include "ui/tube.h"
 #include "ui/widgets.h"
 
@@ -86,6 +87,7 @@ double slotCy(const TubeLayout& t, int j) {
 namespace {
 
 constexpr double kFlightTime = 0.55;
+constexpr double kSlideTime = 0.15;  // a move while motion is reduced: short, straight, no lift
 constexpr double kLift = 14;
 
 double easeInOutFlight(double t) {
@@ -95,6 +97,8 @@ double easeInOutFlight(double t) {
 struct Flight {
     bool active = false;
     double t = 0;
+    double duration = kFlightTime;
+    bool slide = false;  // straight from slot to slot instead of the arc
     double fromX = 0, fromY = 0, toX = 0, toY = 0;
     double apexY = 0;
     double radius = 0;
@@ -120,9 +124,13 @@ struct Flight {
     }
     // The marble's centre at the flight's present time.
     void centre(double* x, double* y) const {
-        const double p = std::clamp(t / kFlightTime, 0.0, 1.0);
-        const double e = easeInOutFlight(p);
+        const double e = easeInOutFlight(std::clamp(t / duration, 0.0, 1.0));
         const double u = 1 - e;
+        if (slide) {
+            *x = u * fromX + e * toX;
+            *y = u * fromY + e * toY;
+            return;
+        }
         // Cubic Bézier: up from the source, across at the apex, down into the target.
         *x = u * u * u * fromX + 3 * u * u * e * fromX + 3 * u * e * e * toX + e * e * e * toX;
         *y = u * u * u * fromY + 3 * u * u * e * apexY + 3 * u * e * e * apexY + e * e * e * toY;
@@ -186,6 +194,13 @@ class Playing : public ui::Screen {
         f.deltaAngle = dx >= 0 ? base + turns * 2 * kPi : base - turns * 2 * kPi;
         f.dipMagnitude = std::max(2.0, (game_.state().capacity - m) * 2.5);
         f.triggerFlash = out.triggerFlash;
+        if (ui::motionReduced()) {
+            // Turned only as far as it must, landing without a bounce.
+            f.slide = true;
+            f.duration = kSlideTime;
+            f.deltaAngle = base;
+            f.dipMagnitude = 0;
+        }
         f.active = true;
         flight_ = f;
         onNewPosition();
@@ -259,7 +274,7 @@ class Playing : public ui::Screen {
         const double d = std::min(c.dt, 0.05);
         if (flight_.active) {
             flight_.t += d;
-            if (flight_.t >= kFlightTime) land();
+            if (flight_.t >= flight_.duration) land();
         }
         for (TubeMotion& m : motion_)
             m.step(d);
@@ -396,8 +411,8 @@ class Playing : public ui::Screen {
             ui::blitTube(r, style);
             const double fill = motion.fill;
             if (fill > 0)
-                ui::blitTubeFluid(r, ui::fluidColorFor(game_.level(), game_.seed(), i), fill, c.t,
-                                  1.3 * i);
+                ui::blitTubeFluid(r, ui::fluidColorFor(game_.level(), game_.seed(), i), fill,
+                                  ui::motionTime(c), 1.3 * i);
             const auto& tube = st.tubes[i];
             int count = static_cast<int>(tube.size());
             if (flight_.active && flight_.targetIdx == i) --count;
@@ -406,7 +421,8 @@ class Playing : public ui::Screen {
                 if (i == selected_ && j == count - 1) y -= kLift;
                 double rot = j < static_cast<int>(rots[i].size()) ? rots[i][j] : 0;
                 if (fill > 0)
-                    rot += std::clamp(4 * (fill - double(j) / st.capacity), 0.0, 1.0) * 0.55 * c.t;
+                    rot += std::clamp(4 * (fill - double(j) / st.capacity), 0.0, 1.0) * 0.55 *
+                           ui::motionTime(c);
                 drawMarble(t, r.cx(), y, tube[j], rot);
             }
             if (motion.glowLevel > 0.001) ui::blitTubeGlow(r, motion.glowLevel);
@@ -415,7 +431,7 @@ class Playing : public ui::Screen {
 
     void drawFlight(ui::Ctx&) {
         if (!flight_.active) return;
-        const double e = easeInOutFlight(std::clamp(flight_.t / kFlightTime, 0.0, 1.0));
+        const double e = easeInOutFlight(std::clamp(flight_.t / flight_.duration, 0.0, 1.0));
         double x = 0, y = 0;
         flight_.centre(&x, &y);
         const auto& pal = game_.palette();
@@ -491,7 +507,9 @@ class Playing : public ui::Screen {
 
     void drawWinFlash(ui::Ctx& c) {
         const double f = game_.winFlash();
-        if (f > 0.001) ui::fillRect(c.cr, {0, 0, c.w, c.h}, 0xFFFFFF, std::clamp(f, 0.0, 1.0));
+        // A calm win ends without the white-out; the completed tubes' glow is celebration enough.
+        if (f > 0.001 && !ui::motionReduced())
+            ui::fillRect(c.cr, {0, 0, c.w, c.h}, 0xFFFFFF, std::clamp(f, 0.0, 1.0));
     }
 
     // ---- Input ----

@@ -1,5 +1,6 @@
-// The settings screen: music and effect volumes, full screen, the language sheet and the reset of
-// all progress behind a confirmation. Every change takes effect at once and is stored.
+// The settings screen: music and effect volumes, full screen, the language sheet, the reset of
+// all progress behind a confirmation, and reduced motion. Every change takes effect at once and is
+// stored.
 #include "screens/settings.h"
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "ui/draw.h"
 #include "ui/focus.h"
 #include "ui/mirror.h"
+#include "ui/motion.h"
 #include "ui/widgets.h"
 
 namespace screens {
@@ -67,7 +69,21 @@ SettingsLayout settingsLayout(double w, double h) {
     const double resetY =
         std::max(std::min(L.panel.bottom() - 60, 404.0), L.languageBox.bottom() + 10);
     L.reset = ui::Rect{L.x0, resetY, L.cw, 44};
+    L.accessibilityY = L.reset.bottom() + 22;
+    L.motionRow = ui::Rect{L.x0, L.accessibilityY + 22, L.cw, kRowH};
+    L.motionSwitch = ui::Rect{L.x0 + L.cw - 54, L.motionRow.y + 8, 54, 28};
+    L.contentBottom = L.motionRow.bottom() + 12;
     return L;
+}
+
+SettingsLayout scrolledLayout(const SettingsLayout& L, double offset) {
+    SettingsLayout s = L;
+    for (double* y : {&s.musicY, &s.sfxY, &s.languageY, &s.accessibilityY, &s.contentBottom})
+        *y -= offset;
+    for (ui::Rect* r : {&s.musicSlider, &s.sfxSlider, &s.fullscreenRow, &s.fullscreenSwitch,
+                        &s.languageBox, &s.reset, &s.motionRow, &s.motionSwitch})
+        r->y -= offset;
+    return s;
 }
 
 ui::Rect languageSheetRect(double w, double h) {
@@ -123,16 +139,36 @@ class Settings : public ui::Screen {
   private:
     // Everything under the overlays; returns true when the back button left the screen.
     bool controls(ui::Ctx& c) {
-        store::Settings& s = c.settings();
-        const SettingsLayout L = settingsLayout(c.w, c.h);
-
-        if (ui::pillButton(c, L.back, i18n::tr("settings.back"), ui::PillIcon::Back)) {
+        const SettingsLayout base = settingsLayout(c.w, c.h);
+        if (ui::pillButton(c, base.back, i18n::tr("settings.back"), ui::PillIcon::Back)) {
             audio::play(audio::Sfx::Click);
             leave(c);
             return true;
         }
-        ui::titleCard(c, L.headline, i18n::tr("settings.headline"), "");
-        ui::panel(c.cr, L.panel, 0.94);
+        ui::titleCard(c, base.headline, i18n::tr("settings.headline"), "");
+        ui::panel(c.cr, base.panel, 0.94);
+
+        // A window too low for the whole panel scrolls its content, clipped to the panel; a
+        // press outside the panel is kept from the controls scrolled out of it.
+        const double contentH = base.contentBottom - base.panel.y;
+        ui::applyScroll(c, base.panel, contentH, &scroll_);
+        const bool pressOutside = c.in.pressed && !c.clickUsed && !c.hover(base.panel);
+        if (pressOutside) c.clickUsed = true;
+        cairo_save(c.cr);
+        cairo_rectangle(c.cr, base.panel.x, base.panel.y, base.panel.w, base.panel.h);
+        cairo_clip(c.cr);
+        const int first = c.focusCount();
+        panelContent(c, scrolledLayout(base, scroll_));
+        cairo_restore(c.cr);
+        ui::scrollToFocus(c, first, c.focusCount(), base.panel, contentH, &scroll_);
+        ui::scrollbar(c, base.panel, contentH, scroll_);
+        if (pressOutside) c.clickUsed = false;
+        ui::footer(c, c.h);
+        return false;
+    }
+
+    void panelContent(ui::Ctx& c, const SettingsLayout& L) {
+        store::Settings& s = c.settings();
 
         section(c, L, L.musicY, i18n::tr("settings.music"));
         const double music =
@@ -159,7 +195,8 @@ class Settings : public ui::Screen {
             writeSoon(c);
         }
 
-        if (toggleRow(c, L, i18n::tr("settings.fullscreen"), s.fullscreen)) {
+        if (toggleRow(c, L, L.fullscreenRow, L.fullscreenSwitch, i18n::tr("settings.fullscreen"),
+                      s.fullscreen)) {
             // The main loop sees the changed setting and switches the window.
             s.fullscreen = !s.fullscreen;
             audio::play(audio::Sfx::Click);
@@ -176,8 +213,17 @@ class Settings : public ui::Screen {
             audio::play(audio::Sfx::Click);
             confirmOpen_ = true;
         }
-        ui::footer(c, c.h);
-        return false;
+
+        section(c, L, L.accessibilityY, i18n::tr("settings.accessibility"));
+        // The switch shows what is in effect, the desktop's choice included; turning it makes
+        // the player's own.
+        const bool reduced = ui::effectiveReduceMotion(s);
+        if (toggleRow(c, L, L.motionRow, L.motionSwitch, i18n::tr("settings.reduceMotion"),
+                      reduced)) {
+            s.reduceMotion = !reduced;
+            audio::play(audio::Sfx::Click);
+            persist(c);
+        }
     }
 
     // Right to left, every row starts at the panel's right edge and its number or switch sits
@@ -201,14 +247,13 @@ class Settings : public ui::Screen {
     }
 
     // Separator, label and switch; returns true when the row was clicked.
-    bool toggleRow(ui::Ctx& c, const SettingsLayout& L, const std::string& label, bool on) {
+    bool toggleRow(ui::Ctx& c, const SettingsLayout& L, const ui::Rect& row, const ui::Rect& sw,
+                   const std::string& label, bool on) {
         cairo_t* cr = c.cr;
         const ui::Mirror m = rowMirror(L);
-        const ui::Rect& row = L.fullscreenRow;
         ui::drawLine(cr, L.x0, row.y - 0.5, L.x0 + L.cw, row.y - 0.5, 1, theme::kBorder, 1);
         ui::drawText(cr, m.x(L.x0), row.y + 11, label,
                      m.text(style(16, false, theme::kText, L.cw - 80)));
-        const ui::Rect& sw = L.fullscreenSwitch;
         ui::fillRoundedRect(cr, m.rect(sw), 14, on ? theme::kAccent : theme::kTextMuted, 1);
         const double knobX = on ? sw.right() - 14 : sw.x + 14;
         ui::fillCircle(cr, m.x(knobX), sw.cy(), 11, kWhite, 1);
@@ -365,6 +410,7 @@ class Settings : public ui::Screen {
     bool langOpen_ = false;
     bool confirmOpen_ = false;
     double langScroll_ = 0;
+    double scroll_ = 0;  // of the panel's content, in a window too low to show it whole
     bool writePending_ = false;
     double pendingSince_ = 0;
 };

@@ -21,6 +21,7 @@ class Splash : public ui::Screen {
     void update(ui::Ctx& c) override {
         drawWallpaper(c);
         if (start_ < 0) start_ = c.t;
+        c.wakeBy(start_ + kSplashSeconds);
 
         const double size = splashTitleSize(c.cr, c.w, c.h);
         const double titleY = 0.42 * c.h;

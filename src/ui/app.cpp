@@ -5,6 +5,7 @@
 
 #include "ui/focus.h"
 #include "ui/mirror.h"
+#include "ui/motion.h"
 
 namespace ui {
 
@@ -187,6 +188,8 @@ void Game::update(Ctx& ctx) {
     ctx.game = this;
     ctx.self = &self;
     ctx.focus = focus_.get();
+    // A change in the settings screen shows from the next frame on, on every screen alike.
+    setMotionReduced(effectiveReduceMotion(settings()));
     focusBeginFrame(*focus_, ctx.in);
     screen_->update(ctx);
     focusEndFrame(*focus_, ctx.in, rightToLeft());

@@ -68,6 +68,12 @@ struct Ctx {
     Input in;
     bool quitRequested = false;
     bool clickUsed = false;
+    // The time by which a screen whose picture stands still still needs a frame (a timer of its
+    // own running out); below 0 when it needs none. The entry point sleeps until then at most.
+    double wakeAt = -1;
+    void wakeBy(double when) {
+        if (wakeAt < 0 || when < wakeAt) wakeAt = when;
+    }
 
     // The first element asked takes the frame's click; later ones see nothing.
     bool takeClick(const Rect& r);

@@ -10,6 +10,7 @@
 #include "ui/draw.h"
 #include "ui/gpu.h"
 #include "ui/marble.h"
+#include "ui/motion.h"
 
 namespace ui {
 
@@ -367,7 +368,8 @@ void drawBackground(Ctx& c, int seed, int tier, double opacity, bool animated) {
     SceneArgs args{scene, world, opacity};
     gpuBlit(gpuTexture(key, wPx, hPx, paintScene, &args), 0, 0, c.w, c.h, 1);
 
-    const double t = animated ? c.t : 0;
+    // A reduced-motion sea is the still sea of the boards.
+    const double t = animated && !motionReduced() ? c.t : 0;
     const double horizonY = kHorizonFrac * c.h, shoreY = kShoreFrac * c.h;
     const double band = shoreY - horizonY;
     for (const WaveLine& l : kWaveLines)

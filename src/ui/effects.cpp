@@ -13,6 +13,7 @@
 #include "theme/theme.h"
 #include "ui/draw.h"
 #include "ui/gpu.h"
+#include "ui/motion.h"
 
 namespace ui {
 
@@ -24,11 +25,14 @@ constexpr uint32_t kPetalColors[5] = {0xFFD6E8, 0xFFC2DA, 0xFFAFCC, 0xFFE0EC, 0x
 constexpr uint32_t kPalette[12] = {0xFF6B6B, 0xFFD23D, 0x3FC8D4, 0xFF8FAB, 0x62C370, 0xFF9F45,
                                    0x7C9EFF, 0xC98FFF, 0xFF5C8A, 0x36B9C9, 0xFFE066, 0x9ED36A};
 
+constexpr uint32_t kRespawnSeed = 4711;
+
 struct State {
     Blossoms blossoms;
     Fireworks fireworks;
     Fountain fountain;
-    uint32_t respawn = 4711;  // the fountain's respawn generator, shared by all balls
+    uint32_t respawn = kRespawnSeed;  // the fountain's respawn generator, shared by all balls
+    Fountain stillFountain;           // the one picture shown while motion is reduced
 };
 
 State& state() {
@@ -316,25 +320,23 @@ void buildFountain(Fountain& f, double w, double h) {
     }
 }
 
-double respawnDraw() {
-    uint32_t& s = state().respawn;
-    s += kMixStep;
-    return mix(s);
+void blitBall(const FountainBall& b) {
+    gpuBlit(ballTexture(b.r, kPalette[b.colorId % 12]), b.cx - b.r, b.cy - b.r, 2 * b.r, 2 * b.r,
+            0.92);
 }
 
-}  // namespace
-
-void drawMarbleFountain(Ctx& c) {
-    if (!usableSize(c)) return;
-    Fountain& f = state().fountain;
-    if (!f.ready || f.w != c.w || f.h != c.h) buildFountain(f, c.w, c.h);
-    const double step = stepOf(c);
+// One step of every ball; a ball drawn is one that flew on (not one just launched or fallen).
+void stepFountain(Fountain& f, double step, uint32_t& respawn, bool draw) {
+    const auto draw01 = [&respawn] {
+        respawn += kMixStep;
+        return mix(respawn);
+    };
     const double w = f.w, h = f.h;
     for (FountainBall& b : f.balls) {
         if (!b.alive) {
             b.delay -= step;
             if (b.delay <= 0) {
-                const double u1 = respawnDraw(), u2 = respawnDraw(), u3 = respawnDraw();
+                const double u1 = draw01(), u2 = draw01(), u3 = draw01();
                 b.cx = w / 2 + 28 * (2 * u1 - 1);
                 b.cy = h + b.r;
                 b.vx = 140 * (2 * u2 - 1);
@@ -348,12 +350,75 @@ void drawMarbleFountain(Ctx& c) {
         b.vy += 900 * step;
         if (b.cy > h + 2 * b.r) {
             b.alive = false;
-            b.delay = 0.2 + 1.5 * respawnDraw();
+            b.delay = 0.2 + 1.5 * draw01();
             continue;
         }
-        gpuBlit(ballTexture(b.r, kPalette[b.colorId % 12]), b.cx - b.r, b.cy - b.r, 2 * b.r,
-                2 * b.r, 0.92);
+        if (draw) blitBall(b);
     }
+}
+
+// The fountain as it stands kStillFountainAge seconds after it began, always the same picture.
+constexpr double kStillFountainAge = 2.4;
+
+const Fountain& stillFountain(double w, double h) {
+    Fountain& f = state().stillFountain;
+    if (f.ready && f.w == w && f.h == h) return f;
+    buildFountain(f, w, h);
+    uint32_t respawn = kRespawnSeed;
+    for (int i = 0; i < static_cast<int>(kStillFountainAge * 60); ++i)
+        stepFountain(f, 1.0 / 60, respawn, false);
+    return f;
+}
+
+}  // namespace
+
+void drawMarbleFountain(Ctx& c) {
+    if (!usableSize(c)) return;
+    if (motionReduced()) {
+        for (const FountainBall& b : stillFountain(c.w, c.h).balls)
+            if (b.alive) blitBall(b);
+        return;
+    }
+    Fountain& f = state().fountain;
+    if (!f.ready || f.w != c.w || f.h != c.h) buildFountain(f, c.w, c.h);
+    stepFountain(f, stepOf(c), state().respawn, true);
+}
+
+// ---- A calm celebration ----
+
+namespace {
+
+struct GlowArgs {
+    double w, h;
+};
+
+// A soft white halo filling an ellipse, strongest at its centre.
+void paintGlow(cairo_t* cr, void* arg) {
+    const GlowArgs& a = *static_cast<GlowArgs*>(arg);
+    cairo_save(cr);
+    cairo_translate(cr, a.w / 2, a.h / 2);
+    cairo_scale(cr, a.w / 2, a.h / 2);
+    const Stop stops[3] = {{0, 0xFFFFFF, 0.9}, {0.55, 0xFFFFFF, 0.45}, {1, 0xFFFFFF, 0}};
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, 0, 0, 1, 0, 2 * kPi);
+    fillRadial(cr, 0, 0, 1, stops, 3);
+    cairo_restore(cr);
+}
+
+}  // namespace
+
+void drawCalmGlow(Ctx& c, const Rect& around, uint32_t rgb) {
+    if (!usableSize(c) || around.w <= 0 || around.h <= 0) return;
+    const double gw = around.w + 2 * kCalmGlowMargin, gh = around.h + 2 * kCalmGlowMargin;
+    const int wPx = squarePx(gw), hPx = squarePx(gh);
+    GlowArgs args{gw, gh};
+    SDL_Texture* tex = gpuTexture("fx.glow/" + std::to_string(wPx) + "x" + std::to_string(hPx), wPx,
+                                  hPx, paintGlow, &args);
+    gpuBlitTinted(tex, around.cx() - gw / 2, around.cy() - gh / 2, gw, gh, rgb, calmGlowAlpha(c.t));
+}
+
+double calmGlowAlpha(double t) {
+    return 0.4 + 0.12 * std::sin(2 * kPi * t / kCalmGlowPeriod);
 }
 
 }  // namespace ui

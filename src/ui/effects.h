@@ -13,7 +13,16 @@ void drawCherryBlossoms(Ctx& c);
 void drawFireworks(Ctx& c);
 // The burst's dots fade out towards keepClear and never cover it (an empty rectangle: none).
 void drawMarbleBurst(Ctx& c, const Rect& keepClear = {});
+// While motion is reduced the fountain stands still, always the same picture.
 void drawMarbleFountain(Ctx& c);
+
+// The celebration of a calm screen: a soft halo round `around`, breathing slowly, with no
+// particles and nothing beyond the halo's margin.
+constexpr double kCalmGlowMargin = 36;
+constexpr double kCalmGlowPeriod = 4.0;  // seconds of one slow breath
+void drawCalmGlow(Ctx& c, const Rect& around, uint32_t rgb);
+// The halo's opacity at time t.
+double calmGlowAlpha(double t);
 
 // Forgets every particle and the fountain's respawn generator; the next frame starts afresh.
 void effectsShutdown();

@@ -423,12 +423,18 @@ void releaseScene() {
 
 // Recomposes the changed areas of the retained frame and copies all of it onto the window. A
 // frame that changes nearly everywhere is drawn straight onto the window instead: keeping it
-// would cost one more full-window copy and save nothing next frame.
-void composeScene() {
+// would cost one more full-window copy and save nothing next frame. A frame the same as the
+// retained one draws nothing at all; false then.
+bool composeScene() {
     State& s = state();
     Scene& sc = s.scene;
     const SDL_Rect window{0, 0, sc.w, sc.h};
     std::vector<SDL_Rect> areas = scene::changedAreas(sc.last, sc.now, sc.w, sc.h);
+    if (areas.empty() && sc.valid) {
+        std::swap(sc.last, sc.now);
+        sc.now.clear();
+        return false;
+    }
     const bool whole = areas.size() == 1 && areas[0].w == sc.w && areas[0].h == sc.h;
     if (whole || SDL_SetRenderTarget(s.ren, sc.tex) != 0) {
         setDrawColour(sc.fill);
@@ -453,6 +459,7 @@ void composeScene() {
     }
     std::swap(sc.last, sc.now);
     sc.now.clear();
+    return true;
 }
 
 // Whether the renderer's GL draws on the processor (llvmpipe, softpipe, swrast): on a machine
@@ -570,14 +577,15 @@ void gpuBeginScene(uint32_t fillRgb) {
     sc.recording = true;
 }
 
-void gpuEndScene() {
+bool gpuEndScene() {
     Scene& sc = state().scene;
-    if (!sc.recording) return;
+    if (!sc.recording) return state().ren != nullptr;
     sc.recording = false;
-    composeScene();
+    const bool changed = composeScene();
     for (SDL_Texture* tex : sc.doomed)
         SDL_DestroyTexture(tex);
     sc.doomed.clear();
+    return changed;
 }
 
 void gpuInvalidateScene() {

@@ -41,7 +41,9 @@ int gpuDrawCalls();
 // that is then copied onto the window. Where the renderer cannot draw into textures, the window
 // is cleared with fillRgb and every copy made at once.
 void gpuBeginScene(uint32_t fillRgb);
-void gpuEndScene();
+// Whether the window's picture needs presenting: false when the frame repeated the retained one
+// exactly and nothing was drawn onto the window (then presenting would show the same picture).
+bool gpuEndScene();
 // The next retained frame is recomposed everywhere.
 void gpuInvalidateScene();
 // The renderer lost what its render targets held: they are drawn again on next use.

@@ -13,6 +13,7 @@
 #include "core/rng.h"
 #include "ui/draw.h"
 #include "ui/gpu.h"
+#include "ui/motion.h"
 
 namespace ui {
 
@@ -442,6 +443,12 @@ void lifeShutdown() {
 void drawAmbientLife(Ctx& c) {
     Life& l = life();
     const double W = c.w, H = c.h, t = c.t;
+    // No critter passes while motion is reduced; the schedule starts afresh when it returns.
+    if (motionReduced()) {
+        l.kind = Critter::None;
+        l.nextAt = -1;
+        return;
+    }
     const Critter forced = forcedCritter();
     if (l.nextAt < 0) l.nextAt = t + 5;  // nothing in the first seconds after start
 

@@ -8,6 +8,7 @@
 #include "theme/theme.h"
 #include "ui/draw.h"
 #include "ui/gpu.h"
+#include "ui/motion.h"
 
 namespace ui {
 
@@ -165,7 +166,7 @@ double drawRainbowTitleCairo(cairo_t* cr, double cx, double y, const std::string
 }
 
 double drawRainbowTitle(Ctx& ctx, double cx, double y, const std::string& text, double fontSize) {
-    const double t = ctx.t;
+    const double t = motionTime(ctx);
     double width = 0;
     const std::vector<GlyphBox> boxes = measureGlyphs(ctx.cr, text, fontSize, &width);
     const double s = gpuScale();
@@ -181,7 +182,12 @@ double drawRainbowTitle(Ctx& ctx, double cx, double y, const std::string& text, 
         const double tw = b.w + pad, th = b.h + pad;
         const int wPx = std::max(4, static_cast<int>(std::lround(tw * s)));
         const int hPx = std::max(4, static_cast<int>(std::lround(th * s)));
-        const GlyphMotion mo = titleGlyphMotion(index, t);
+        GlyphMotion mo = titleGlyphMotion(index, t);
+        // Standing still, the glyphs keep the wave's shape but none is caught mid-turn.
+        if (motionReduced()) {
+            mo.angleDeg = 0;
+            mo.factor = 1;
+        }
         const double gx = x + b.w / 2, gy = y + b.h / 2 + mo.bob;
 
         // One white texture per glyph and size serves every colour, angle and pop.

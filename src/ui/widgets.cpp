@@ -15,6 +15,7 @@
 #include "ui/draw.h"
 #include "ui/focus.h"
 #include "ui/mirror.h"
+#include "ui/motion.h"
 
 namespace ui {
 
@@ -131,7 +132,7 @@ bool menuButton(Ctx& ctx, const Rect& rect, const std::string& label, const Menu
     const FocusHit focus = opts.disabled ? ctx.unfocusable(rect) : ctx.focusable(rect);
     Rect r = rect;
     double alphaMul = 1;
-    if (opts.breatheIndex >= 0) {
+    if (opts.breatheIndex >= 0 && !motionReduced()) {
         const double e = std::sin(0.5 * opts.breatheIndex + 2 * kPi * ctx.t / 3.4);
         const double k = 1 + 0.022 * e;
         r = Rect{r.cx() - r.w * k / 2, r.cy() - r.h * k / 2, r.w * k, r.h * k};

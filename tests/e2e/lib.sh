@@ -27,8 +27,8 @@ findWindow() {  # findWindow SECONDS PID: prints the game's window id once it is
 }
 
 seedSettings() {  # seedSettings DATADIR: a 1280 x 720 window, silent, so positions are the layout's
-  mkdir -p "$1"
-  echo '{"windowW":1280,"windowH":720,"musicVolume":0,"sfxVolume":0,"soundOn":false}' >"$1/settings.json"
+  mkdir -p "$1"  # extraSettings, when set, adds members ('"reduceMotion":true')
+  echo "{\"windowW\":1280,\"windowH\":720,\"musicVolume\":0,\"sfxVolume\":0,\"soundOn\":false${extraSettings:+,$extraSettings}}" >"$1/settings.json"
 }
 
 # Frame counting for scripts that run the game with VANTREL_STATS=1, its stderr in $out and its
@@ -36,13 +36,17 @@ seedSettings() {  # seedSettings DATADIR: a 1280 x 720 window, silent, so positi
 # A statistics line ends the frame in which a second of frames is full; the frames counted in
 # the lines after the first new one all began after the wait did, so they have seen whatever
 # was sent before. Time inside the game advances at most 0.1 s per frame, so a slow wrapper
-# needs as many frames as a fast run, not as many seconds.
+# needs as many frames as a fast run, not as many seconds. A still picture shows no frames:
+# a line of none after the wait began says the game is at rest, with everything sent seen.
 statLines() { grep -c '^\[stats\]' "$out/stderr.txt" || true; }
 framesAfter() {  # framesAfter LINE: frames in the statistics lines after LINE + 1
   awk -v s="$1" '/^\[stats\]/ { if (++n > s + 1) f += $2 } END { print f + 0 }' "$out/stderr.txt"
 }
-enoughFrames() { [ "$(framesAfter "$1")" -ge "$2" ]; }
-frames() {  # frames N: waits until N whole frames have been drawn
+restedAfter() {  # restedAfter LINE: a statistics line after LINE + 1 counted no frame
+  awk -v s="$1" '/^\[stats\]/ { if (++n > s + 1 && $2 == 0) r = 1 } END { exit !r }' "$out/stderr.txt"
+}
+enoughFrames() { [ "$(framesAfter "$1")" -ge "$2" ] || restedAfter "$1"; }
+frames() {  # frames N: waits until N whole frames have been drawn, or the picture stood still
   waitFor 900 enoughFrames "$(statLines)" "$1" || fail "the game stopped drawing"
 }
 press() {  # press X Y: pressed and released in frames of their own

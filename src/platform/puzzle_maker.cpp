@@ -2,6 +2,8 @@
 // last puzzles it made.
 #include "platform/puzzle_maker.h"
 
+#include <SDL.h>
+
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -70,6 +72,10 @@ void work() {
         s.running = false;
         s.made.push_back(std::move(p));
         if (s.made.size() > kKept) s.made.erase(s.made.begin());
+        // A loop asleep over a still screen wakes to show the puzzle at once.
+        SDL_Event ev{};
+        ev.type = SDL_USEREVENT;
+        SDL_PushEvent(&ev);
     }
 }
 

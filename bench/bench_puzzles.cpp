@@ -19,21 +19,6 @@ namespace {
 
 constexpr double kTargetP95Ms = 1000, kTargetWorstMs = 3000, kTargetMb = 64;
 
-std::string dumpLine(const puzzle::Puzzle& p) {
-    json::Object o;
-    o["capacity"] = p.start.capacity;
-    json::Array tubes;
-    for (const auto& tube : p.start.tubes) {
-        json::Array t;
-        for (int c : tube)
-            t.emplace_back(c);
-        tubes.emplace_back(std::move(t));
-    }
-    o["optimum"] = p.optimum;
-    o["tubes"] = std::move(tubes);
-    return json::Value(std::move(o)).dump();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,7 +55,8 @@ int main(int argc, char** argv) {
             peakMb = std::max(peakMb, p.peakBytes / 1048576.0);
             attempts += p.attempts;
             if (p.optimum >= shape.minOptimum && p.optimum <= shape.maxOptimum) ++inRange;
-            if (dump) std::fprintf(dump, "%s\n", dumpLine(p).c_str());
+            if (dump)
+                std::fprintf(dump, "%s\n", json::Value(puzzle::describe(p, false)).dump().c_str());
         }
         const Figures f = summarise(ms);
         std::printf(

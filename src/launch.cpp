@@ -46,28 +46,9 @@ std::optional<PuzzleChoice> choosePuzzle(const std::string& what) {
 }
 
 void printPuzzle(const PuzzleChoice& c) {
-    const puzzle::Puzzle p = puzzle::generate(c.id);
-    json::Object o;
-    o["capacity"] = p.start.capacity;
+    json::Object o = puzzle::describe(puzzle::generate(c.id), true);
     o["code"] = puzzle::encode(c.id);
     if (!c.date.empty()) o["date"] = c.date;
-    o["optimum"] = p.optimum;
-    json::Array solution;
-    for (const mar::Move& m : p.solution) {
-        json::Object mo;
-        mo["from"] = m.from;
-        mo["to"] = m.to;
-        solution.emplace_back(std::move(mo));
-    }
-    o["solution"] = std::move(solution);
-    json::Array tubes;
-    for (const auto& tube : p.start.tubes) {
-        json::Array t;
-        for (int colour : tube)
-            t.emplace_back(colour);
-        tubes.emplace_back(std::move(t));
-    }
-    o["tubes"] = std::move(tubes);
     std::printf("%s\n", json::Value(std::move(o)).dump().c_str());
 }
 

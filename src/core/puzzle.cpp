@@ -99,6 +99,30 @@ Puzzle generate(const Id& id) {
     return best;
 }
 
+json::Object describe(const Puzzle& p, bool withSolution) {
+    json::Object o;
+    o["capacity"] = p.start.capacity;
+    o["optimum"] = p.optimum;
+    json::Array tubes;
+    for (const auto& tube : p.start.tubes) {
+        json::Array t;
+        for (int colour : tube)
+            t.emplace_back(colour);
+        tubes.emplace_back(std::move(t));
+    }
+    o["tubes"] = std::move(tubes);
+    if (!withSolution) return o;
+    json::Array solution;
+    for (const mar::Move& m : p.solution) {
+        json::Object mo;
+        mo["from"] = m.from;
+        mo["to"] = m.to;
+        solution.emplace_back(std::move(mo));
+    }
+    o["solution"] = std::move(solution);
+    return o;
+}
+
 const std::vector<Step>& steps() {
     return kSteps;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/json.h"
 #include "core/state.h"
 
 namespace puzzle {
@@ -52,6 +53,10 @@ bool supported(const Id& id);
 // drawn from the seed one after another and the first whose optimum is proven and lies in the
 // size's range is taken; every limit counts positions, never time.
 Puzzle generate(const Id& id);
+
+// The puzzle as JSON: "capacity", "tubes" (bottom first, as in "save.json") and "optimum", and
+// with the solution also "solution" (a list of {"from","to"}).
+json::Object describe(const Puzzle& p, bool withSolution);
 
 // ---- The steps players choose from ----
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "i18n/dates.h"
+#include "i18n/i18n.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
 
@@ -88,6 +89,11 @@ std::string formatDate(int64_t ms) {
     if (!localtime_r(&secs, &tmv)) return "";
     return i18n::formatDateTime(
         {tmv.tm_year + 1900, tmv.tm_mon + 1, tmv.tm_mday, tmv.tm_hour, tmv.tm_min});
+}
+
+std::string formatDay(const puzzle::Date& d) {
+    return i18n::formatDateTime(i18n::tr("date.patternDay"), i18n::tr("date.monthsShort"),
+                                {d.year, d.month, d.day, 0, 0});
 }
 
 // ---- Footer ----

@@ -10,6 +10,7 @@
 
 #include "core/daily.h"
 #include "core/levels.h"
+#include "core/puzzle.h"
 #include "core/puzzle_code.h"
 #include "core/storage.h"
 #include "i18n/i18n.h"
@@ -104,8 +105,9 @@ TEST(MenuLayout, MatchesTheWorkedExamplesAndFitsTheTitle) {
 TEST(MenuLayout, NoTranslationOverflowsAButton) {
     ScreenDriver loop(800, 480);
     ASSERT_TRUE(loop.ok());
-    const char* keys[] = {"menu.levelSelect", "menu.allCleared", "menu.continue", "menu.gallery",
-                          "menu.settings",    "menu.about",      "menu.quit"};
+    const char* keys[] = {"menu.levelSelect",   "menu.allCleared",     "menu.continue",
+                          "menu.continueDaily", "menu.continuePuzzle", "menu.gallery",
+                          "menu.settings",      "menu.about",          "menu.quit"};
     for (const auto& lang : i18n::languages()) {
         i18n::setLanguage(lang.code);
         for (auto [w, h] :
@@ -115,7 +117,8 @@ TEST(MenuLayout, NoTranslationOverflowsAButton) {
                 ui::widgetTextStyle(screens::menuButtonFontSize(w, h), true, 0, 1, bw - 26);
             loop.measure([&](ui::Ctx& c) {
                 for (const char* key : keys) {
-                    const std::string label = i18n::tr(key, {{"n", "105"}});
+                    const std::string label =
+                        i18n::tr(key, {{"n", "105"}, {"code", "WMW-MWM-WMW"}});
                     double tw = 0;
                     ui::measureText(c.cr, label, st, &tw, nullptr);
                     EXPECT_LE(tw, bw - 26) << lang.code << " " << key << " at " << w;
@@ -266,6 +269,22 @@ TEST_F(MenuScreen, ContinueResumesTheSavedGameOrStartsTheHighestUnlockedLevel) {
         store::setUnlockedLevel(mar::totalLevels());
     });
     EXPECT_EQ(s.level, mar::totalLevels() - 1);
+
+    // A generated puzzle's game, endless or daily, goes back to its puzzle.
+    const puzzle::Id id{puzzle::kVersion, 1, 31337};
+    for (const std::string date : {"", "2026-12-07"}) {
+        s = clickMenu(1, 6, [&] {
+            store::SavedGame g;
+            g.valid = true;
+            g.code = puzzle::encode(id);
+            g.date = date;
+            g.state = puzzle::generate(id).start;
+            store::saveGame(g);
+        });
+        EXPECT_EQ(s.kind, ScreenKind::Playing);
+        EXPECT_EQ(s.code, puzzle::encode(id)) << date;
+        EXPECT_EQ(s.date, date);
+    }
 }
 
 TEST_F(MenuScreen, WithEveryLevelClearedContinueRemainsOnlyForASavedGame) {

@@ -9,11 +9,15 @@
 #include <vector>
 
 #include "core/levels.h"
+#include "core/puzzle.h"
+#include "core/puzzle_code.h"
 #include "core/state.h"
 #include "core/storage.h"
 #include "harness.h"
 #include "i18n/i18n.h"
+#include "platform/puzzle_maker.h"
 #include "screens/playing.h"
+#include "screens/solved.h"
 #include "test_support.h"
 #include "ui/hint_marks.h"
 #include "ui/tube.h"
@@ -45,20 +49,34 @@ class Loop {
         ui::Game::instance()->resetTo(s);
         frame();  // the request is carried out after this frame
         frame();  // the board's first frame
-        level_ = level;
+        start_ = mar::loadLevel(level);
+    }
+    // A generated puzzle's board, once the puzzle maker has made it.
+    void openPuzzle(const puzzle::Puzzle& p, const std::string& date = "") {
+        ui::GameState s;
+        s.kind = ScreenKind::Playing;
+        s.code = puzzle::encode(p.id);
+        s.date = date;
+        ui::Game::instance()->resetTo(s);
+        frame();
+        for (int i = 0; i < 2000 && !maker::get(p.id); ++i)
+            SDL_Delay(2);
+        frame();  // the board's first frame
+        start_ = p.start;
     }
 
-    void frame(double x = -1, double y = -1, int key = 0) {
-        frameWithKeys(x, y, key ? std::vector<int>{key} : std::vector<int>{});
+    void frame(double x = -1, double y = -1, int key = 0, bool ctrl = false) {
+        frameWithKeys(x, y, key ? std::vector<int>{key} : std::vector<int>{}, ctrl);
     }
     // Keys typed so close together that they arrive in one frame, in this order.
-    void frameWithKeys(double x, double y, const std::vector<int>& keys) {
+    void frameWithKeys(double x, double y, const std::vector<int>& keys, bool ctrl = false) {
         t_ += kDt;
         canvas_.frame(t_, [&](ui::Ctx& c) {
             c.in.mouseX = x;
             c.in.mouseY = y;
             c.in.pressed = x >= 0;
             c.in.keys = keys;
+            c.in.ctrl = ctrl;
             ui::Game::instance()->update(c);
         });
     }
@@ -77,9 +95,8 @@ class Loop {
         wait(0.6);
     }
     BoardLayout board() const {
-        const mar::GameState s = mar::loadLevel(level_);
         BoardLayout b;
-        layoutBoard(b, w_, h_, s.tubeCount(), s.capacity, false);
+        layoutBoard(b, w_, h_, start_.tubeCount(), start_.capacity, false);
         return b;
     }
     harness::Image shot() const { return canvas_.snapshot(); }
@@ -93,7 +110,7 @@ class Loop {
     }
     Canvas canvas_;
     int w_, h_;
-    int level_ = 0;
+    mar::GameState start_ = mar::loadLevel(0);
     double t_ = 100;
 };
 
@@ -159,6 +176,90 @@ TEST_F(PlayingScreen, ClickingTheStoredSolutionSolvesLevelOneAndHandsOverAt627) 
     EXPECT_EQ(topKind(), ScreenKind::Solved) << "at " << loop.t() - solvedAt;
     EXPECT_EQ(ui::Game::instance()->top().moves, static_cast<int>(solution.size()));
     EXPECT_EQ(ui::Game::instance()->top().level, 0);
+}
+
+// The clipboard's text, or "" when it holds none.
+std::string clipboard() {
+    char* text = SDL_GetClipboardText();
+    std::string out = text ? text : "";
+    SDL_free(text);
+    return out;
+}
+
+TEST_F(PlayingScreen, APuzzleBoardCopiesItsCodeAndItsSolveOffersTheNextPuzzleOfItsStep) {
+    Loop loop(1280, 720);
+    ASSERT_TRUE(loop.ok());
+    const puzzle::Puzzle p = puzzle::generate({puzzle::kVersion, 1, 31337});
+    const std::string code = puzzle::encode(p.id);
+    // While the maker works, and once the board is there, Escape leaves.
+    maker::shutdown();
+    ui::GameState record;
+    record.kind = ScreenKind::Playing;
+    record.code = code;
+    ui::Game::instance()->resetTo(record);
+    loop.frame();
+    loop.frame(-1, -1, SDLK_ESCAPE);
+    loop.frame();
+    EXPECT_EQ(topKind(), ScreenKind::Menu);
+
+    // Ctrl+C and the copy button in the footer's corner put the code on the clipboard; C alone
+    // and Ctrl+R do nothing.
+    loop.openPuzzle(p);
+    SDL_SetClipboardText("");
+    loop.frame(-1, -1, SDLK_c);
+    EXPECT_EQ(clipboard(), "");
+    loop.frame(-1, -1, SDLK_c, true);
+    EXPECT_EQ(clipboard(), code);
+    SDL_SetClipboardText("");
+    loop.frame(16 + 70, 720 - 76 + 4 + 17);
+    EXPECT_EQ(clipboard(), code);
+    loop.move(p.solution[0]);
+    loop.frame(-1, -1, SDLK_r, true);
+    EXPECT_EQ(store::loadGame().moveCount, 1);
+    EXPECT_EQ(store::loadGame().code, code);
+
+    for (size_t i = 1; i < p.solution.size(); ++i)
+        loop.move(p.solution[i]);
+    loop.wait(6.3);
+    ASSERT_EQ(topKind(), ScreenKind::Solved);
+    const ui::GameState solved = ui::Game::instance()->top();
+    EXPECT_EQ(solved.code, code);
+    EXPECT_EQ(solved.moves, p.optimum);
+    EXPECT_EQ(solved.optimum, p.optimum);
+    loop.frame();
+    ASSERT_EQ(store::listPuzzleResults().size(), 1u);
+    EXPECT_EQ(store::listPuzzleResults()[0].stars, 3);
+    EXPECT_TRUE(store::listSolves().empty());
+    EXPECT_FALSE(fileExists(dataDir() + "/progress.json"));
+
+    // The puzzle's result names its optimum on a line of its own, which the buttons keep under.
+    const auto buttons = screens::solvedButtonRects(1280, 720, 0);
+    loop.frame(buttons[0].cx(), buttons[0].cy());
+    loop.frame();
+    const ui::GameState next = ui::Game::instance()->top();
+    ASSERT_EQ(next.kind, ScreenKind::Playing);
+    const auto nextId = puzzle::decode(next.code);
+    ASSERT_TRUE(nextId);
+    EXPECT_NE(next.code, code);
+    EXPECT_EQ(puzzle::stepOfSize(nextId->size), puzzle::stepOfSize(p.id.size));
+    EXPECT_TRUE(next.date.empty());
+
+    // After a daily, "Play again" leads and the menu follows; there is no next puzzle.
+    for (int button : {0, 1}) {
+        ui::GameState daily = solved;
+        daily.date = "2026-12-07";
+        ui::Game::instance()->resetTo(daily);
+        loop.frame();
+        loop.frame(buttons[button].cx(), buttons[button].cy());
+        loop.frame();
+        const ui::GameState after = ui::Game::instance()->top();
+        EXPECT_EQ(after.kind, button == 0 ? ScreenKind::Playing : ScreenKind::Menu);
+        if (button == 0) {
+            EXPECT_EQ(after.code, code);
+            EXPECT_EQ(after.date, daily.date);
+        }
+    }
+    EXPECT_FALSE(fileExists(dataDir() + "/progress.json"));
 }
 
 TEST_F(PlayingScreen, TapsAndKeysDriveUndoRestartRefusalsAndFlights) {
@@ -387,6 +488,35 @@ TEST_F(PlayingScreen, Screenshots) {
             loop.shot().writePng(std::string(dir) + "/hint_" + std::to_string(level + 1) + "_" +
                                  std::to_string(w) + ".png");
         }
+        // A generated puzzle: waiting for the maker, its board with the code (in Arabic too, and
+        // just copied), and its solved screen.
+        const std::string size = "_" + std::to_string(w) + ".png";
+        const puzzle::Puzzle big = puzzle::generate({puzzle::kVersion, 12, 4711});
+        maker::shutdown();
+        ui::GameState waiting;
+        waiting.kind = ScreenKind::Playing;
+        waiting.code = puzzle::encode(big.id);
+        ui::Game::instance()->resetTo(waiting);
+        loop.frame();
+        loop.frame();
+        loop.shot().writePng(std::string(dir) + "/puzzle_preparing" + size);
+        for (const char* lang : {"en", "ar"}) {
+            i18n::setLanguage(lang);
+            loop.openPuzzle(big, lang == std::string("ar") ? "2026-12-07" : "");
+            loop.wait(0.3);
+            loop.shot().writePng(std::string(dir) + "/puzzle_" + lang + size);
+        }
+        i18n::setLanguage("en");
+        loop.openPuzzle(big);
+        loop.frame(-1, -1, SDLK_c, true);
+        loop.frame();
+        loop.shot().writePng(std::string(dir) + "/puzzle_copied" + size);
+        const puzzle::Puzzle small = puzzle::generate({puzzle::kVersion, 1, 31337});
+        loop.openPuzzle(small);
+        for (const mar::Move& m : small.solution)
+            loop.move(m);
+        loop.wait(8.0);
+        loop.shot().writePng(std::string(dir) + "/puzzle_solved" + size);
     }
 }
 

@@ -1,13 +1,18 @@
-// The playing screen's rules: moves, undo, restart, the clock, saving, resuming and solving.
+// The playing screen's rules: moves, undo, restart, the clock, saving, resuming and solving, for
+// catalogue levels and generated puzzles.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/daily.h"
 #include "core/levels.h"
+#include "core/puzzle.h"
+#include "core/puzzle_code.h"
 #include "core/state.h"
 #include "core/storage.h"
 #include "screens/board_motion.h"
@@ -38,6 +43,12 @@ mar::Move firstMove(const PlayingLogic& p) {
     auto moves = mar::legalMoves(p.state());
     EXPECT_FALSE(moves.empty());
     return moves.front();
+}
+
+// A small generated puzzle, made once for all tests.
+const puzzle::Puzzle& smallPuzzle() {
+    static const puzzle::Puzzle p = puzzle::generate({puzzle::kVersion, 1, 31337});
+    return p;
 }
 
 class PlayingLogicTest : public ::testing::Test {
@@ -283,6 +294,126 @@ TEST_F(PlayingLogicTest, AHostileSavedGameStartsTheLevelFresh) {
         EXPECT_TRUE(store::loadGame().valid);
     }
     EXPECT_EQ(store::savedGameProblem(base()), "");
+}
+
+TEST_F(PlayingLogicTest, APuzzleBoardPlaysSavesResumesAndRecordsItsSolveInPuzzlesJsonAlone) {
+    const puzzle::Puzzle& p = smallPuzzle();
+    ASSERT_GT(p.optimum, 1);
+    const std::string code = puzzle::encode(p.id);
+    for (const std::string date : {"", "2026-12-07"}) {
+        SCOPED_TRACE(date);
+        wipeDataDir();
+        store::ensureDataDirs();
+        {
+            PlayingLogic b(p, date);
+            EXPECT_EQ(b.state(), p.start);
+            EXPECT_EQ(b.info().solutionLength, p.optimum);
+            EXPECT_EQ(b.info().tier, p.id.size);
+            EXPECT_EQ(b.code(), code);
+            b.beginFrame(10.0);
+            play(b, p.solution[0]);
+            const store::SavedGame g = store::loadGame();
+            EXPECT_EQ(g.code, code);
+            EXPECT_EQ(g.date, date);
+            EXPECT_EQ(g.level, -1);
+            EXPECT_EQ(g.moveCount, 1);
+            EXPECT_EQ(store::savedGameProblem(g), "");
+        }
+        PlayingLogic r(p, date);
+        ASSERT_EQ(r.moveCount(), 1);
+        EXPECT_EQ(r.state(), mar::applyMoveOne(p.start, p.solution[0]));
+        // A hint on a daily caps its stars at two.
+        if (!date.empty()) r.noteHint();
+        r.beginFrame(20.0);
+        for (size_t i = 1; i < p.solution.size(); ++i)
+            play(r, p.solution[i]);
+        ASSERT_TRUE(r.checkSolved(21.0));
+        EXPECT_FALSE(fileExists(savePath()));
+        const auto results = store::listPuzzleResults();
+        ASSERT_EQ(results.size(), 1u);
+        const store::PuzzleResult& res = results.front();
+        EXPECT_EQ(res.code, code);
+        EXPECT_EQ(res.date, date);
+        EXPECT_EQ(res.moves, p.optimum);
+        EXPECT_EQ(res.optimum, p.optimum);
+        EXPECT_EQ(res.hints, date.empty() ? 0 : 1);
+        EXPECT_EQ(res.stars, date.empty() ? 3 : 2);
+        EXPECT_EQ(res.elapsedMs, 1000);
+        EXPECT_EQ(res.solvedOn, puzzle::isoDate(store::localDate(res.solvedAt)));
+        // The catalogue's progress and history know nothing of it.
+        EXPECT_TRUE(store::listSolves().empty());
+        EXPECT_FALSE(fileExists(dataDir() + "/progress.json"));
+        EXPECT_FALSE(fileExists(dataDir() + "/solves.json"));
+    }
+}
+
+TEST_F(PlayingLogicTest, ASavedGameNeverCrossesBetweenLevelsAndPuzzles) {
+    const puzzle::Puzzle& p = smallPuzzle();
+    const std::string code = puzzle::encode(p.id);
+    const mar::GameState level0 = mar::loadLevel(0);
+    auto savePuzzleGame = [&](const std::string& savedCode, const std::string& date) {
+        wipeDataDir();
+        store::ensureDataDirs();
+        store::SavedGame g;
+        g.valid = true;
+        g.code = savedCode;
+        g.date = date;
+        g.state = mar::applyMoveOne(p.start, p.solution[0]);
+        g.history = {p.solution[0]};
+        g.moveCount = 1;
+        store::saveGame(g);
+    };
+    // A level's game on a puzzle board, and a puzzle's game (its file made to name level 0 too)
+    // on level 0: each starts fresh and keeps the other's game until its first move.
+    {
+        wipeDataDir();
+        store::ensureDataDirs();
+        PlayingLogic level(0, kSeed, false);
+        play(level, firstMove(level));
+        const std::string saved = readText(savePath());
+        PlayingLogic board(p, "");
+        EXPECT_EQ(board.moveCount(), 0);
+        board.leave();
+        EXPECT_EQ(readText(savePath()), saved);
+    }
+    {
+        savePuzzleGame(code, "");
+        std::string text = readText(savePath());
+        const std::string puzzleLevel = "\"level\":-1";
+        const size_t at = text.find(puzzleLevel);
+        ASSERT_NE(at, std::string::npos) << text;
+        text.replace(at, puzzleLevel.size(), "\"level\":0");
+        ASSERT_TRUE(writeText(savePath(), text));
+        PlayingLogic level(0, kSeed, false);
+        EXPECT_EQ(level.state(), level0);
+        EXPECT_EQ(level.moveCount(), 0);
+        level.leave();
+        EXPECT_EQ(readText(savePath()), text);
+    }
+    // The same puzzle as a daily (or another day's) is another game; a code typed in small
+    // letters without dashes is the same one; a damaged code is no game and goes.
+    const std::string loose = [&] {
+        std::string t;
+        for (char ch : code)
+            if (ch != '-') t += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        return t;
+    }();
+    std::string damaged = code;
+    damaged[0] = damaged[0] == '2' ? '3' : '2';
+    const struct {
+        std::string savedCode, savedDate, boardDate;
+        bool resumes, kept;
+    } cases[] = {{code, "", "2026-12-07", false, true},
+                 {code, "2026-12-06", "2026-12-07", false, true},
+                 {loose, "", "", true, true},
+                 {damaged, "", "", false, false}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.savedCode + " " + k.savedDate + " on " + k.boardDate);
+        savePuzzleGame(k.savedCode, k.savedDate);
+        PlayingLogic board(p, k.boardDate);
+        EXPECT_EQ(board.moveCount(), k.resumes ? 1 : 0);
+        EXPECT_EQ(fileExists(savePath()), k.kept);
+    }
 }
 
 TEST_F(PlayingLogicTest, TheWinSequenceGlaresThenHandsOverAtItsTimes) {

@@ -2,8 +2,10 @@
 #include "screens/common.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/levels.h"
+#include "core/puzzle_code.h"
 #include "theme/theme.h"
 #include "ui/background.h"
 #include "ui/effects.h"
@@ -11,6 +13,17 @@
 #include "ui/motion.h"
 
 namespace screens {
+
+namespace {
+
+// The world a board's record stands in: its level's tier, or a generated puzzle's size.
+int tierOf(const ui::GameState& s) {
+    if (s.code.empty()) return mar::levelInfo(s.level).tier;
+    const std::optional<puzzle::Id> id = puzzle::decode(s.code);
+    return id ? std::clamp(id->size, 0, puzzle::kSizeCount - 1) : -1;
+}
+
+}  // namespace
 
 Wallpaper wallpaperFor(const ui::GameState& s) {
     Wallpaper wp;
@@ -27,13 +40,13 @@ Wallpaper wallpaperFor(const ui::GameState& s) {
         case ui::ScreenKind::Attract:
             // A still sea while the player thinks.
             wp.seed = s.level + 3;
-            wp.tier = mar::levelInfo(s.level).tier;
+            wp.tier = tierOf(s);
             wp.opacity = 0.32;
             wp.animated = false;
             break;
         case ui::ScreenKind::Solved:
             wp.seed = s.level + 99;
-            wp.tier = mar::levelInfo(s.level).tier;
+            wp.tier = tierOf(s);
             wp.burst = true;
             break;
         default:

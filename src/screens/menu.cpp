@@ -119,10 +119,15 @@ class Menu : public ui::Screen {
             c.push(record(ui::ScreenKind::LevelSelect));
             return true;
         }
-        if (showContinue && button(i18n::tr("menu.continue", {{"n", std::to_string(cont + 1)}}))) {
+        if (showContinue && button(continueLabel(cont))) {
             ui::GameState play = record(ui::ScreenKind::Playing);
             play.level = cont;
             play.seed = save_.valid ? save_.seed : static_cast<uint32_t>(store::nowMs());
+            // A generated puzzle's game goes back to its puzzle.
+            if (save_.valid) {
+                play.code = save_.code;
+                play.date = save_.date;
+            }
             c.push(play);
             return true;
         }
@@ -170,6 +175,13 @@ class Menu : public ui::Screen {
             return true;
         }
         return false;
+    }
+
+    std::string continueLabel(int level) const {
+        if (!save_.valid || save_.code.empty())
+            return i18n::tr("menu.continue", {{"n", std::to_string(level + 1)}});
+        if (!save_.date.empty()) return i18n::tr("menu.continueDaily");
+        return i18n::tr("menu.continuePuzzle", {{"code", save_.code}});
     }
 
     void askToQuit(ui::Ctx& c) {

@@ -1,5 +1,6 @@
 // The playing screen: lays out the board, animates flights, bounces, glows and liquid,
-// draws board and chrome, and turns taps and keys into moves.
+// draws board and chrome, and turns taps and keys into moves; a generated puzzle's board waits
+// for the puzzle maker without holding up a frame.
 #include "screens/playing.h"
 
 #include <SDL.h>
@@ -7,16 +8,20 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/numbers.h"
+#include "core/puzzle_code.h"
 #include "core/state.h"
 #include "i18n/i18n.h"
 #include "platform/audio.h"
+#include "platform/puzzle_maker.h"
 #include "screens/board_advice.h"
 #include "screens/board_motion.h"
 #include "screens/common.h"
 #include "screens/playing_logic.h"
+#include "screens/puzzle_flow.h"
 #include "screens/screens.h"
 #include "theme/theme.h"
 #include "ui/draw.h"
@@ -143,6 +148,12 @@ class Playing : public ui::Screen {
         : game_(level, seed, attract), motion_(restingMotion(game_.state())) {
         // The demo plays its stored solution and never asks for help.
         if (!attract) advice_.positionChanged(game_.state());
+    }
+    Playing(const puzzle::Puzzle& p, const std::string& date)
+        : game_(p, date), motion_(restingMotion(game_.state())) {
+        advice_.positionChanged(game_.state());
+        // Endless play's next puzzle is made while this one is played.
+        if (date.empty()) prefetchEndless(puzzle::stepOfSize(p.id.size));
     }
 
     // However the screen is left (back, Escape, quit, a signal), the clock since the last move
@@ -287,6 +298,9 @@ class Playing : public ui::Screen {
             next.moves = game_.moveCount();
             next.elapsedMs = game_.finalElapsed();
             next.hints = game_.hintsUsed();
+            next.code = game_.code();
+            next.date = game_.date();
+            next.optimum = game_.info().solutionLength;
             left_ = true;
             c.replace(next);
         }
@@ -461,13 +475,21 @@ class Playing : public ui::Screen {
             askForHint();
         // The title card keeps clear of the two buttons on either side.
         const double cw = std::min(c.w - 2 * (16 + 2 * 104 + 8 + 8), 240.0);
-        ui::titleCard(c, {(c.w - cw) / 2, (hh - bh - 8) / 2, cw, bh + 8},
-                      i18n::tr("playing.levelLabel", {{"n", std::to_string(game_.level() + 1)}}),
+        const std::string title =
+            game_.isPuzzle()
+                ? puzzleTitle(game_.code(), game_.date())
+                : i18n::tr("playing.levelLabel", {{"n", std::to_string(game_.level() + 1)}});
+        ui::titleCard(c, {(c.w - cw) / 2, (hh - bh - 8) / 2, cw, bh + 8}, title,
                       i18n::tr("playing.moves", {{"n", std::to_string(game_.moveCount())}}));
         const double bf = std::min(fh - 32, 34.0);
         if (ui::pillButton(c, {(c.w - 150) / 2, c.h - fh + 4, 150, bf}, i18n::tr("playing.restart"),
                            ui::PillIcon::Restart, game_.solved()))
             restart();
+        // A generated puzzle's code goes to the clipboard from the footer's start.
+        if (game_.isPuzzle() &&
+            ui::pillButton(c, m.rect({16, c.h - fh + 4, 140, bf}),
+                           i18n::tr(c.t < copiedUntil_ ? "playing.copied" : "playing.copyCode")))
+            copyCode(c);
         ui::TextStyle ts = theme::textStyle(theme::TextRole::Label, 12);
         ts.alpha = 0.55;
         ts.maxWidth = c.w - 40;
@@ -514,6 +536,16 @@ class Playing : public ui::Screen {
 
     // ---- Input ----
 
+    // Puts the puzzle's code on the desktop clipboard and confirms it for a moment.
+    void copyCode(const ui::Ctx& c) {
+        if (SDL_SetClipboardText(game_.code().c_str()) != 0) {
+            SDL_Log("the code could not go to the clipboard: %s", SDL_GetError());
+            return;
+        }
+        audio::play(audio::Sfx::Click);
+        copiedUntil_ = c.t + 1.5;
+    }
+
     void goToMenu(const ui::Ctx& c) {
         ui::GameState menu;
         menu.kind = ui::ScreenKind::Menu;
@@ -533,6 +565,7 @@ class Playing : public ui::Screen {
 
     void handleInput(ui::Ctx& c) {
         if (left_ || game_.attract()) return;
+        if (game_.isPuzzle() && c.in.ctrl && c.in.hasKey(SDLK_c)) copyCode(c);
         // Once solved, only leaving reacts; the win sequence's reward is already stored.
         if (game_.solved()) {
             if (c.in.hasKey(SDLK_ESCAPE)) goToMenu(c);
@@ -560,7 +593,7 @@ class Playing : public ui::Screen {
             }
             if (key == SDLK_u || key == SDLK_BACKSPACE) {
                 undo();
-            } else if (key == SDLK_r) {
+            } else if (key == SDLK_r && !c.in.ctrl) {
                 restart();
             } else if (key == SDLK_h) {
                 askForHint();
@@ -577,7 +610,8 @@ class Playing : public ui::Screen {
     int selected_ = -1;
     int flashTube_ = -1;
     double flashUntil_ = 0;
-    bool left_ = false;  // the back button already replaced this screen
+    bool left_ = false;        // the back button already replaced this screen
+    double copiedUntil_ = -1;  // "Copied" stands on the copy button until then
 
     // ---- Draw state, rebuilt freely ----
     BoardLayout layout_;
@@ -590,10 +624,63 @@ class Playing : public ui::Screen {
     BoardAdvice advice_;
 };
 
+// A generated puzzle's board: the wallpaper and a small "preparing" sign until the puzzle maker
+// has the puzzle, then the board itself. No frame waits for the maker.
+class PuzzleBoard : public ui::Screen {
+  public:
+    PuzzleBoard(std::optional<puzzle::Id> id, std::string date) : id_(id), date_(std::move(date)) {}
+
+    void update(ui::Ctx& c) override {
+        if (!board_ && id_) {
+            if (const auto p = maker::get(*id_)) board_ = std::make_unique<Playing>(*p, date_);
+        }
+        if (board_) {
+            board_->update(c);
+            return;
+        }
+        drawWallpaper(c);
+        BoardLayout frame;
+        layoutBoard(frame, c.w, c.h, 1, 1, false);
+        const double bh = std::min(frame.headerH - 16, 36.0);
+        const ui::Mirror m(0, c.w);
+        const bool back = ui::pillButton(c, m.rect({16, (frame.headerH - bh) / 2, 104, bh}),
+                                         i18n::tr("playing.back"), ui::PillIcon::Back);
+        // A code no build can make leads nowhere but back.
+        if (back || !id_ || c.in.hasKey(SDLK_ESCAPE)) {
+            if (back) audio::play(audio::Sfx::Click);
+            ui::GameState menu;
+            menu.kind = ui::ScreenKind::Menu;
+            c.resetTo(menu);
+            return;
+        }
+        drawPreparing(c);
+    }
+
+  private:
+    // The words, and under them three dots that swell in turn.
+    static void drawPreparing(ui::Ctx& c) {
+        ui::TextStyle ts = theme::textStyle(theme::TextRole::OverScenery, c.h < 560 ? 16 : 20);
+        ts.maxWidth = c.w - 48;
+        ui::drawTextCentered(c.cr, c.w / 2, c.h / 2 - 18, i18n::tr("playing.preparing"), ts);
+        for (int i = 0; i < 3; ++i) {
+            const double pulse = std::max(0.0, std::sin(c.t * 4 - i * 0.9));
+            ui::fillCircle(c.cr, c.w / 2 + (i - 1) * 22, c.h / 2 + 18, 5 + 2 * pulse,
+                           theme::kAccent, 0.35 + 0.65 * pulse);
+        }
+    }
+
+    std::optional<puzzle::Id> id_;
+    std::string date_;
+    std::unique_ptr<Playing> board_;
+};
+
 }  // namespace
 
 std::unique_ptr<ui::Screen> makePlaying(const ui::GameState& s) {
-    return std::make_unique<Playing>(s.level, s.seed, false);
+    if (s.code.empty()) return std::make_unique<Playing>(s.level, s.seed, false);
+    std::optional<puzzle::Id> id = puzzle::decode(s.code);
+    if (id && !puzzle::supported(*id)) id.reset();
+    return std::make_unique<PuzzleBoard>(id, s.date);
 }
 
 std::unique_ptr<ui::Screen> makeAttractBoard(int level, unsigned seed) {

@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "core/numbers.h"
+#include "core/puzzle_code.h"
 #include "platform/audio.h"
 #include "theme/theme.h"
 
@@ -18,23 +20,62 @@ constexpr double kGlareAt = 5.05;
 constexpr double kGlareRamp = 1.3;
 constexpr double kHandOverAt = 6.27;
 
+// A puzzle's board looks like a level of its size's tier: that world, the palette turned by an
+// amount of the seed's, and marble angles that follow the seed, so a code always looks the same.
+mar::LevelInfo puzzleInfo(const puzzle::Puzzle& p) {
+    const puzzle::Shape& shape = puzzle::shapeOf(p.id.size);
+    mar::LevelInfo info;
+    info.tier = std::clamp(p.id.size, 0, puzzle::kSizeCount - 1);
+    info.colors = shape.colors;
+    info.capacity = shape.capacity;
+    info.solutionLength = p.optimum;
+    info.paletteOffset = static_cast<int>(p.id.seed % 16u) * shape.colors;
+    info.seed = p.id.seed;
+    return info;
+}
+
 }  // namespace
 
-PlayingLogic::PlayingLogic(int level, uint32_t seed, bool attract)
+PlayingLogic::PlayingLogic(int level, uint32_t seed, bool attract, const mar::LevelInfo& info,
+                           const mar::GameState& start, std::string code, std::string date)
     : level_(level),
       seed_(seed),
       attract_(attract),
-      info_(mar::levelInfo(level)),
+      code_(std::move(code)),
+      date_(std::move(date)),
+      info_(info),
       world_(&theme::worldForTier(info_.tier)),
       palette_(theme::rotatedPalette(*world_, info_.paletteOffset)),
-      session_(mar::loadLevel(level)) {
+      session_(start) {
     resetRotations();
-    if (attract_) {
+}
+
+PlayingLogic::PlayingLogic(int level, uint32_t seed, bool attract)
+    : PlayingLogic(level, seed, attract, mar::levelInfo(level), mar::loadLevel(level), "", "") {
+    if (attract_)
         solution_ = mar::levelSolution(level_);
-        return;
-    }
+    else
+        resume();
+}
+
+PlayingLogic::PlayingLogic(const puzzle::Puzzle& p, const std::string& date)
+    : PlayingLogic(-1, p.id.seed * 2654435761u + static_cast<uint32_t>(p.id.size), false,
+                   puzzleInfo(p), p.start, puzzle::encode(p.id), date) {
+    solution_ = p.solution;
+    resume();
+}
+
+bool PlayingLogic::isOwnGame(const store::SavedGame& saved) const {
+    if (!isPuzzle()) return saved.code.empty() && saved.level == level_ && saved.seed == seed_;
+    // Codes are compared by what they name, however they were typed.
+    const std::optional<puzzle::Id> id = puzzle::decode(saved.code);
+    return id && puzzle::encode(*id) == code_ && saved.date == date_;
+}
+
+void PlayingLogic::resume() {
     store::SavedGame saved = store::loadGame();
-    if (saved.level == level_ && saved.seed == seed_ && store::savedGameProblem(saved).empty()) {
+    const bool usable = store::savedGameProblem(saved).empty();
+    if (usable && isOwnGame(saved)) {
         session_ =
             mar::Session(initial(), saved.state, saved.history, saved.moveCount, saved.elapsedMs);
         // A resumed marble goes back with angle 0: how it looked before is not stored.
@@ -42,7 +83,7 @@ PlayingLogic::PlayingLogic(int level, uint32_t seed, bool attract)
         hints_ = saved.hints;
         resetRotations();
         written_ = true;
-    } else if (saved.valid && !store::savedGameProblem(saved).empty()) {
+    } else if (saved.valid && !usable) {
         // A game no board can resume is of no use to anyone.
         store::clearGame();
     } else {
@@ -181,6 +222,8 @@ void PlayingLogic::persist() const {
     g.elapsedMs = elapsedMs();
     g.savedAt = store::nowMs();
     g.hints = hints_;
+    g.code = code_;
+    g.date = date_;
     store::saveGame(g);
     written_ = true;
 }
@@ -203,17 +246,39 @@ void PlayingLogic::onSolved(double t) {
     finalElapsed_ =
         session_.elapsedBaseMs() + static_cast<int64_t>(std::floor((t - started) * 1000));
     store::clearGame();
+    recordSolve();
+}
+
+void PlayingLogic::recordSolve() {
+    const int moves = session_.moveCount();
+    const int stars = mar::computeStars(moves, info_.solutionLength, hints_);
+    const int64_t now = store::nowMs();
+    if (isPuzzle()) {
+        // A generated puzzle has its own record and leaves the catalogue's progress alone.
+        store::PuzzleResult r;
+        r.code = code_;
+        r.date = date_;
+        r.solvedOn = puzzle::isoDate(store::localDate(now));
+        r.moves = moves;
+        r.optimum = info_.solutionLength;
+        r.stars = stars;
+        r.hints = hints_;
+        r.elapsedMs = finalElapsed_;
+        r.solvedAt = now;
+        store::recordPuzzleResult(r);
+        return;
+    }
     store::SolveEntry e;
     e.id = store::newSolveId();
     e.level = level_;
     e.seed = seed_;
-    e.moves = session_.moveCount();
+    e.moves = moves;
     e.elapsedMs = finalElapsed_;
-    e.solvedAt = store::nowMs();
+    e.solvedAt = now;
     e.finalTubes = state().tubes;
     e.capacity = state().capacity;
     e.hints = hints_;
-    e.stars = mar::computeStars(e.moves, info_.solutionLength, hints_);
+    e.stars = stars;
     store::recordSolve(e);
     // The reward is kept with the solve, so leaving during the win sequence loses nothing; the
     // solved screen merges the same values again.

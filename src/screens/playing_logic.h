@@ -1,12 +1,15 @@
 // The rules half of the playing screen: board set-up and resume, moves, undo, restart,
-// the play clock, saving after every change, solve detection and the win sequence timing.
+// the play clock, saving after every change, solve detection and the win sequence timing. A
+// board is a catalogue level or a generated puzzle; both play alike.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/levels.h"
+#include "core/puzzle.h"
 #include "core/session.h"
 #include "core/state.h"
 #include "core/storage.h"
@@ -34,6 +37,9 @@ enum class WinStep { None, HandOver };
 class PlayingLogic {
   public:
     PlayingLogic(int level, uint32_t seed, bool attract);
+    // A generated puzzle; `date` is the daily puzzle's ("YYYY-MM-DD"), empty for any other. Its
+    // tier is the puzzle's size, and its optimum the one the stars are measured against.
+    PlayingLogic(const puzzle::Puzzle& p, const std::string& date);
 
     // ---- Operations ----
     // Starts the play clock on the first frame and notes the frame time.
@@ -60,7 +66,11 @@ class PlayingLogic {
     WinStep driveWin(double t);
 
     // ---- Read access ----
-    int level() const { return level_; }
+    int level() const { return level_; }  // -1 for a generated puzzle
+    // A generated puzzle's code and daily date; both empty for a catalogue level.
+    const std::string& code() const { return code_; }
+    const std::string& date() const { return date_; }
+    bool isPuzzle() const { return !code_.empty(); }
     uint32_t seed() const { return seed_; }
     bool attract() const { return attract_; }
     const mar::LevelInfo& info() const { return info_; }
@@ -88,6 +98,13 @@ class PlayingLogic {
     double winFlash() const { return winFlash_; }
 
   private:
+    PlayingLogic(int level, uint32_t seed, bool attract, const mar::LevelInfo& info,
+                 const mar::GameState& start, std::string code, std::string date);
+    // Takes up this board's saved game, or notes another board's one to keep.
+    void resume();
+    // Whether a saved game is this board's own.
+    bool isOwnGame(const store::SavedGame& saved) const;
+    void recordSolve();
     // Sounds for what the session reports; the session itself plays nothing.
     void voice(const mar::Events& events);
 
@@ -95,6 +112,7 @@ class PlayingLogic {
     int level_;
     uint32_t seed_;
     bool attract_;
+    std::string code_, date_;
     mar::LevelInfo info_;
     const theme::World* world_;
     std::vector<uint32_t> palette_;

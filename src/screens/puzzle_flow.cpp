@@ -1,13 +1,17 @@
-// The endless puzzles of each step: one drawn seed per step, kept until its puzzle is opened.
+// Endless play's next puzzle, one drawn seed per step kept until its puzzle is opened, and the
+// titles of generated puzzles.
 #include "screens/puzzle_flow.h"
 
 #include <algorithm>
 #include <optional>
 #include <vector>
 
+#include "core/daily.h"
 #include "core/puzzle_code.h"
 #include "core/storage.h"
+#include "i18n/i18n.h"
 #include "platform/puzzle_maker.h"
+#include "ui/widgets.h"
 
 namespace screens {
 namespace {
@@ -26,6 +30,7 @@ std::optional<uint32_t>& pendingSeed(int step) {
 
 puzzle::Id nextEndlessId(int step) {
     std::optional<uint32_t>& seed = pendingSeed(step);
+    // A code carries the seed modulo kSeedLimit: a larger one would name another puzzle.
     if (!seed) seed = store::randomSeed("default") % puzzle::kSeedLimit;
     return puzzle::idInStep(clampStep(step), *seed);
 }
@@ -36,6 +41,12 @@ void prefetchEndless(int step) {
 
 void takeEndless(int step) {
     pendingSeed(step).reset();
+}
+
+std::string puzzleTitle(const std::string& code, const std::string& date) {
+    if (date.empty()) return i18n::tr("playing.puzzleTitle", {{"code", code}});
+    const std::optional<puzzle::Date> d = puzzle::parseIsoDate(date);
+    return i18n::tr("playing.dailyTitle", {{"date", d ? ui::formatDay(*d) : date}});
 }
 
 }  // namespace screens

@@ -1,5 +1,8 @@
-// The endless puzzles of each step: which one "New puzzle" opens next, made ahead of time.
+// Where generated puzzles lead: endless play's next puzzle, chosen ahead so it is made before it
+// is wanted, and the name a puzzle goes by on the board and the solved screen.
 #pragma once
+
+#include <string>
 
 #include "core/puzzle.h"
 
@@ -11,5 +14,8 @@ puzzle::Id nextEndlessId(int step);
 void prefetchEndless(int step);
 // The step's next puzzle was opened: the following call draws a new one.
 void takeEndless(int step);
+
+// "Puzzle 3DB-PUW-CJ6", or for a daily puzzle (its "YYYY-MM-DD" date given) "Daily · 11 Dec 2026".
+std::string puzzleTitle(const std::string& code, const std::string& date);
 
 }  // namespace screens

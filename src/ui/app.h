@@ -142,7 +142,8 @@ struct GameState {
     int64_t elapsedMs = 0;
     int forcePerfect = -1;
     uint32_t runId = 0;
-    int hints = 0;  // hints shown during the solve the solved screen reports
+    int hints = 0;    // hints shown during the solve the solved screen reports
+    int optimum = 0;  // the generated puzzle's proven optimum the solved screen reports
     // A generated puzzle instead of a catalogue level: its code, and the date of a daily one.
     std::string code;
     std::string date;

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/daily.h"
 #include "ui/app.h"
 #include "ui/draw.h"
 
@@ -109,6 +110,8 @@ std::string formatTime(int64_t ms);
 // A point in milliseconds since the epoch as a local date and time in the active language's form
 // ("14 Nov 2023, 22:13", "14.11.2023 22:13"); "" if the local time cannot be computed.
 std::string formatDate(int64_t ms);
+// A calendar date alone in the active language's form ("14 Nov 2023", "14.11.2023").
+std::string formatDay(const puzzle::Date& d);
 
 // ---- Footer ----
 

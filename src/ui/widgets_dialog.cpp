@@ -94,6 +94,11 @@ std::string formatDate(int64_t ms) {
         {tmv.tm_year + 1900, tmv.tm_mon + 1, tmv.tm_mday, tmv.tm_hour, tmv.tm_min});
 }
 
+std::string formatDay(const puzzle::Date& d) {
+    return i18n::formatDateTime(i18n::tr("date.patternDay"), i18n::tr("date.monthsShort"),
+                                {d.year, d.month, d.day, 0, 0});
+}
+
 // ---- Footer ----
 
 std::string makerLine() {

@@ -12,7 +12,7 @@ PACKAGES=(
   libvorbis-dev libogg-dev
   libgtest-dev
   fonts-dejavu-core fonts-noto-core fonts-noto-cjk
-  xvfb xauth xdotool imagemagick openbox
+  xvfb xauth xdotool xclip imagemagick openbox
   desktop-file-utils appstream dpkg-dev
   clang libclang-rt-14-dev python3
 )

@@ -213,6 +213,9 @@ void onKey(Loop& L, const SDL_KeyboardEvent& key) {
         L.running = false;
     } else {
         L.ctx.in.keys.push_back(key.keysym.sym);
+        // Ctrl+C and Ctrl+V typed quickly are released within the same frame: the modifier
+        // counts as held when it came with a key, not only when it is still down at the end.
+        if (key.keysym.mod & KMOD_CTRL) L.ctx.in.ctrl = true;
     }
 }
 
@@ -290,7 +293,7 @@ void pumpEvents(Loop& L) {
     in.mouseY = my;
     in.mouseDown = (buttons & SDL_BUTTON_LMASK) != 0;
     const SDL_Keymod mod = SDL_GetModState();
-    in.ctrl = (mod & KMOD_CTRL) != 0;
+    in.ctrl = in.ctrl || (mod & KMOD_CTRL) != 0;
     in.shift = (mod & KMOD_SHIFT) != 0;
 }
 

@@ -61,6 +61,7 @@ shot() { import -window "$win" "$out/$1.png"; }  # shot NAME
 # wrapper given, if any) with statistics on; sets data and pid. On a failure the last screen is
 # kept as failed.png beside the step screenshots. x11 is named, so that a failing connection says
 # why instead of falling back to an invisible offscreen window.
+gameArgs=()
 launchGame() {  # launchGame BINARY [WRAPPER...]
   local game=$1
   shift
@@ -69,7 +70,8 @@ launchGame() {  # launchGame BINARY [WRAPPER...]
   data="$XDG_DATA_HOME/vantrelMarbles"
   rm -rf "$XDG_DATA_HOME"
   seedSettings "$data"
-  "$@" "$game" >"$out/stdout.txt" 2>"$out/stderr.txt" &
+  # gameArgs, when a script sets it, is handed to the game itself.
+  "$@" "$game" "${gameArgs[@]}" >"$out/stdout.txt" 2>"$out/stderr.txt" &
   pid=$!
   trap 'import -window root "$out/failed.png" 2>/dev/null; kill "$pid" 2>/dev/null || true' EXIT
 }

@@ -97,8 +97,7 @@ class Daily : public ui::Screen {
         const std::string step =
             i18n::tr(puzzle::steps()[static_cast<size_t>(puzzle::dailyStep(date))].key);
         const double cx = L.panel.cx(), maxW = L.panel.w - 24;
-        ui::drawTextCentered(c.cr, cx, L.panel.y + 20 * k,
-                             ui::formatDay(date) + " \u00B7 " + step,
+        ui::drawTextCentered(c.cr, cx, L.panel.y + 20 * k, ui::formatDay(date) + " \u00B7 " + step,
                              ui::widgetTextStyle(18 * k, true, theme::kText, 1, maxW));
         const std::string label = i18n::tr(stateKey(state));
         const ui::TextStyle st = ui::widgetTextStyle(15 * k, false, theme::kText, 1, maxW - 30 * k);
